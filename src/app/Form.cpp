@@ -1,0 +1,116 @@
+#include "app/Form.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QMenuBar>
+
+#include "app/Windows.h"
+#include "layout/Controls.h"
+
+namespace app {
+
+namespace {
+// The last of the program's windows to become active: a window that becomes
+// active again after the pupil was in another program raises no activate event.
+QPointer<Form> g_lastActive;
+} // namespace
+
+Form::Form(const layout::WindowDef &definition) : m_definition(definition)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowTitle(QString::fromUtf8(definition.caption.data(),
+                                     static_cast<qsizetype>(definition.caption.size())));
+    if (!definition.icon.empty())
+        setWindowIcon(QIcon(QString::fromLatin1(definition.icon.data(),
+                                                static_cast<qsizetype>(definition.icon.size()))));
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    layout::setBackColour(m_client, layout::toColor(definition.back));
+    setCentralWidget(m_client);
+    m_client->resize(layout::twipsToPixels(definition.innerWidth),
+                     layout::twipsToPixels(definition.innerHeight));
+    m_controls = layout::buildControls(definition, this, m_client);
+    m_client->installEventFilter(this);
+}
+
+Form::~Form() = default;
+
+int Form::innerWidthTwips() const
+{
+    return isMinimized() ? 0 : m_client->width() * layout::kTwipsPerPixel;
+}
+
+int Form::innerHeightTwips() const
+{
+    return isMinimized() ? 0 : m_client->height() * layout::kTwipsPerPixel;
+}
+
+int Form::outerWidthTwips() const
+{
+    const int outer = isVisible() ? frameGeometry().width() : width();
+    return outer * layout::kTwipsPerPixel;
+}
+
+void Form::MemorizzaProporzioni()
+{
+    ProporzioniControlli = layout::MemorizzaProporzioni(m_controls, m_definition.innerWidth,
+                                                        m_definition.innerHeight);
+}
+
+void Form::ApplicaProporzioni()
+{
+    layout::ApplicaProporzioni(m_controls, ProporzioniControlli, innerWidthTwips(),
+                               innerHeightTwips());
+}
+
+QObject *Form::findControl(std::string_view name, int index) const
+{
+    const QString objectName = layout::objectNameFor(name, index);
+    for (const layout::Control &control : m_controls)
+        if (control.object && control.object->objectName() == objectName)
+            return control.object;
+    return nullptr;
+}
+
+bool Form::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate && g_lastActive != this) {
+        g_lastActive = this;
+        const bool result = QMainWindow::event(event);
+        Form_Activate();
+        return result;
+    }
+    return QMainWindow::event(event);
+}
+
+void Form::closeEvent(QCloseEvent *event)
+{
+    // The close box unloads the window like any other way of closing it.
+    event->ignore();
+    if (m_instance)
+        unloadWindow(*m_instance);
+}
+
+void Form::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Minimise, maximise and restore are changes of size, whether or not the
+    // window system also reports a new size.
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !m_resizing) {
+        m_resizing = true;
+        Form_Resize();
+        m_resizing = false;
+    }
+}
+
+bool Form::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize && !m_resizing) {
+        m_resizing = true;
+        Form_Resize();
+        m_resizing = false;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace app

@@ -1,0 +1,68 @@
+#pragma once
+// One application-wide instance per window class. Load builds the window from
+// its definition and runs its load handler; Show makes it visible, modeless or
+// modal (a modal show returns once the window is unloaded, and timers keep
+// ticking meanwhile); Unload runs the unload handler, hides the window and
+// destroys it once the current event has been handled, so a window may unload
+// itself from inside one of its own handlers.
+
+#include <QPointer>
+#include <functional>
+
+#include "app/Form.h"
+
+class QEventLoop;
+
+namespace app {
+
+enum class Modality { Modeless, Modal };
+
+struct WindowInstance
+{
+    std::function<Form *()> create;
+    QPointer<Form> window;
+    QEventLoop *modalLoop = nullptr;
+    bool unloading = false;
+    bool shownBefore = false;
+};
+
+Form *loadWindow(WindowInstance &instance);
+void showWindow(WindowInstance &instance, Modality modality);
+void unloadWindow(WindowInstance &instance);
+
+// How many windows are loaded now, and what happens when the last one unloads.
+int loadedWindowCount();
+void setOnAllUnloaded(std::function<void()> handler);
+
+template <class W>
+WindowInstance &instanceOf()
+{
+    static WindowInstance instance{.create = [] { return static_cast<Form *>(new W()); }, .window = {}};
+    return instance;
+}
+
+template <class W>
+W *Loaded()
+{
+    return static_cast<W *>(instanceOf<W>().window.data());
+}
+
+template <class W>
+W *Load()
+{
+    return static_cast<W *>(loadWindow(instanceOf<W>()));
+}
+
+template <class W>
+void Show(Modality modality = Modality::Modeless)
+{
+    showWindow(instanceOf<W>(), modality);
+}
+
+template <class W>
+void Unload()
+{
+    unloadWindow(instanceOf<W>());
+}
+
+} // namespace app

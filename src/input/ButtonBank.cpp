@@ -1,0 +1,142 @@
+#include "input/ButtonBank.h"
+
+#include <QKeyEvent>
+#include <QPointer>
+
+#include "input/BankButton.h"
+#include "input/VirtualKey.h"
+
+namespace input {
+
+ButtonBank::ButtonBank(std::vector<BankButton *> buttons, std::vector<KeyBinding> keys,
+                       Confirm confirm, BankOptions options, QObject *parent)
+    : QObject(parent), m_buttons(std::move(buttons)), m_keys(std::move(keys)),
+      m_confirm(std::move(confirm)), m_options(options)
+{
+    for (int i = 0; i < count(); ++i)
+        button(i)->attach(this, i);
+}
+
+void ButtonBank::syncColours()
+{
+    for (BankButton *b : m_buttons) {
+        const bool focused = b->window()->focusWidget() == b;
+        b->setBackColour(focused ? kFocusColour : kRestColour);
+    }
+}
+
+const KeyBinding *ButtonBank::binding(int keyCode) const
+{
+    for (const KeyBinding &key : m_keys)
+        if (keyCode >= key.first && keyCode <= key.last)
+            return &key;
+    return nullptr;
+}
+
+bool ButtonBank::handle(BankButton *button, QEvent *event)
+{
+    const int index = button->index();
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const int code = vk::fromEvent(*key);
+        if (code == vk::kTab)
+            return false; // moving between controls with TAB is the toolkit's
+        const QPointer<ButtonBank> alive(this);
+        const QString text = key->text();
+        const bool toolkitMaySee = keyDown(index, code);
+        if (alive && !text.isEmpty())
+            character(index, text);
+        // SPACE and ENTER never reach the toolkit, which would click the button.
+        const bool clicks = code == vk::kSpace || code == vk::kEnter || key->key() == Qt::Key_Select;
+        return !(toolkitMaySee && !clicks);
+    }
+    case QEvent::KeyRelease: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->isAutoRepeat())
+            return true; // a held key acts once: its repeats neither act nor clear the latches
+        if (vk::fromEvent(*key) == vk::kTab)
+            return false;
+        keyUp(index);
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (button->isEnabled())
+            mousePress(index);
+        return true;
+    case QEvent::MouseButtonRelease:
+        mouseRelease(index);
+        return true;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        button->setChecked(false);
+        syncColours();
+        return false;
+    default:
+        return false;
+    }
+}
+
+// Returns whether the toolkit may still handle the key: true when the key was
+// ignored because of the latch, or accepted without an action of its own.
+bool ButtonBank::keyDown(int index, int keyCode)
+{
+    if (TastoPremuto)
+        return true;
+    const KeyBinding *key = binding(keyCode);
+    if (!key)
+        return false;
+    const bool acts = static_cast<bool>(key->action);
+    const QPointer<ButtonBank> alive(this);
+    if (acts)
+        key->action(keyCode, index);
+    if (alive)
+        TastoPremuto = true;
+    return !acts;
+}
+
+void ButtonBank::character(int index, const QString &text)
+{
+    if (SpazioPremuto)
+        return;
+    if (text != QLatin1String(" "))
+        return; // swallowed: no typed character reaches a bank button
+    int next = index;
+    for (int tried = 0; tried < count(); ++tried) {
+        next = (next + 1) % count();
+        if (button(next)->isEnabled()) {
+            giveFocus(button(next));
+            break;
+        }
+    }
+    SpazioPremuto = true;
+}
+
+void ButtonBank::keyUp(int index)
+{
+    SpazioPremuto = false;
+    TastoPremuto = false;
+    if (m_options.keyUpClearsSelection)
+        button(index)->setChecked(false);
+}
+
+void ButtonBank::mousePress(int index)
+{
+    BankButton *pressed = button(index);
+    giveFocus(pressed);
+    pressed->setChecked(true);
+    m_confirm(index);
+}
+
+void ButtonBank::mouseRelease(int index)
+{
+    button(index)->setChecked(false);
+    button(index)->setDown(false);
+    if (m_options.mouseReleaseClearsLatches) {
+        SpazioPremuto = false;
+        TastoPremuto = false;
+    }
+}
+
+} // namespace input

@@ -1,0 +1,32 @@
+#pragma once
+// Key codes as the button banks' key tables name them: digits 48-57, numeric
+// keypad digits 96-105 and its * 106, letters their upper-case codes, ENTER 13,
+// BACKSPACE 8, SPACE 32, F2 113, arrows 37-40. The toolkit's keys map onto them.
+
+class QKeyEvent;
+
+namespace input::vk {
+
+constexpr int kNone = 0;
+constexpr int kBackspace = 8;
+constexpr int kTab = 9;
+constexpr int kEnter = 13;
+constexpr int kEscape = 27;
+constexpr int kSpace = 32;
+constexpr int kLeft = 37;
+constexpr int kUp = 38;
+constexpr int kRight = 39;
+constexpr int kDown = 40;
+constexpr int kDigit0 = 48;
+constexpr int kDigit9 = 57;
+constexpr int kNumpad0 = 96;
+constexpr int kNumpad9 = 105;
+constexpr int kMultiply = 106;
+constexpr int kF2 = 113;
+
+constexpr int letter(char upper) { return upper; }
+
+// The code of the key of a key event, or kNone for a key no table can name.
+int fromEvent(const QKeyEvent &event);
+
+} // namespace input::vk

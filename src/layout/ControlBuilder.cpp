@@ -1,0 +1,192 @@
+#include "layout/ControlBuilder.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QHash>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "input/BankButton.h"
+#include "layout/Controls.h"
+
+namespace layout {
+
+QWidget *Control::widget() const
+{
+    return qobject_cast<QWidget *>(object.data());
+}
+
+QString objectNameFor(std::string_view name, int index)
+{
+    QString objectName = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    if (index >= 0)
+        objectName += QLatin1Char('_') + QString::number(index);
+    return objectName;
+}
+
+QFont fontFor(const Font &font)
+{
+    QFont qfont(QString::fromLatin1(font.family.data(), static_cast<qsizetype>(font.family.size())));
+    qfont.setPointSizeF(font.points);
+    qfont.setBold(font.bold);
+    return qfont;
+}
+
+void moveControl(QWidget *widget, double left, double top, double width, double height)
+{
+    auto toPixels = [](double twips) { return twipsToPixels(twips); };
+    if (auto *frame = qobject_cast<Frame *>(widget); frame && frame->dock() != Dock::None) {
+        QWidget *client = widget->parentWidget();
+        const int w = std::max(0, toPixels(width));
+        const int x = frame->dock() == Dock::Left ? 0 : client->width() - w;
+        widget->setGeometry(x, 0, w, client->height());
+        return;
+    }
+    widget->setGeometry(toPixels(left), toPixels(top), std::max(0, toPixels(width)),
+                        std::max(0, toPixels(height)));
+}
+
+namespace {
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QWidget *createWidget(const ControlDef &def, QWidget *parent)
+{
+    const QColor fore = toColor(def.fore, Qt::black);
+    QWidget *widget = nullptr;
+    switch (def.kind) {
+    case Kind::Label: {
+        auto *label = new Label(parent);
+        label->setCaption(qs(def.caption));
+        label->setAlignment((def.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) |
+                            Qt::AlignTop);
+        if (def.opaque)
+            setBackColour(label, toColor(def.back, Qt::white));
+        widget = label;
+        break;
+    }
+    case Kind::Frame:
+    case Kind::PictureBox: {
+        auto *frame = new Frame(def.bordered, parent);
+        frame->setDock(def.dock);
+        setBackColour(frame, toColor(def.back, toColor(kPeach)));
+        widget = frame;
+        break;
+    }
+    case Kind::Shape:
+        widget = new Shape(def.shape, def.back.isSet() ? toColor(def.back) : QColor(),
+                           toColor(def.borderColour), def.borderWidth, parent);
+        break;
+    case Kind::Image:
+        widget = new Image(QPixmap(qs(def.resource)), parent);
+        break;
+    case Kind::OptionButton: {
+        auto *button = new input::BankButton(parent);
+        button->setCheckable(true);
+        button->setText(qs(def.caption));
+        button->setBackColour(toColor(def.back, toColor(kPeach)));
+        widget = button;
+        break;
+    }
+    case Kind::CommandButton: {
+        auto *button = new FlatButton(parent);
+        button->setText(qs(def.caption));
+        button->setBackColour(toColor(def.back, toColor(kPeach)));
+        widget = button;
+        break;
+    }
+    case Kind::Timer:
+    case Kind::MenuItem:
+        break;
+    }
+    if (!widget)
+        return nullptr;
+    if (!def.font.family.empty())
+        widget->setFont(fontFor(def.font));
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, fore);
+    palette.setColor(QPalette::ButtonText, fore);
+    widget->setPalette(palette);
+    widget->setFocusPolicy(def.kind == Kind::OptionButton || def.kind == Kind::CommandButton
+                               ? Qt::StrongFocus
+                               : Qt::NoFocus);
+    return widget;
+}
+
+} // namespace
+
+std::vector<Control> buildControls(const WindowDef &window, QMainWindow *mainWindow,
+                                   QWidget *client)
+{
+    const auto &defs = window.controls;
+    std::vector<Control> controls(defs.size());
+    QHash<QString, qsizetype> byName;
+    for (qsizetype i = 0; i < static_cast<qsizetype>(defs.size()); ++i)
+        byName.insert(objectNameFor(defs[i].name, defs[i].index), i);
+
+    // A container may be listed after the controls it holds: build it first.
+    std::vector<bool> visiting(defs.size(), false);
+    auto build = [&](auto &self, qsizetype i) -> void {
+        Control &control = controls[i];
+        if (control.def || visiting[i])
+            return;
+        visiting[i] = true;
+        const ControlDef &def = defs[i];
+        control.def = &def;
+        QWidget *parent = client;
+        if (!def.container.empty()) {
+            const qsizetype c = byName.value(objectNameFor(def.container, def.containerIndex), -1);
+            Q_ASSERT(c >= 0);
+            self(self, c);
+            parent = controls[c].widget();
+        }
+        if (def.kind == Kind::Timer) {
+            auto *timer = new QTimer(mainWindow);
+            timer->setInterval(def.interval);
+            if (def.enabled)
+                timer->start();
+            control.object = timer;
+        } else if (def.kind == Kind::MenuItem) {
+            auto *action = mainWindow->menuBar()->addAction(qs(def.caption));
+            action->setEnabled(def.enabled);
+            control.object = action;
+        } else {
+            QWidget *widget = createWidget(def, parent);
+            moveControl(widget, def.left, def.top, def.width, def.height);
+            widget->setEnabled(def.enabled);
+            widget->setVisible(def.visible);
+            control.object = widget;
+        }
+        control.object->setObjectName(objectNameFor(def.name, def.index));
+    };
+    for (qsizetype i = 0; i < static_cast<qsizetype>(defs.size()); ++i)
+        build(build, i);
+
+    // A control listed earlier is drawn over a later one: lower each in turn.
+    for (const Control &control : controls)
+        if (QWidget *widget = control.widget())
+            widget->lower();
+    for (const ControlRef &ref : window.frontToBack) {
+        const qsizetype i = byName.value(objectNameFor(ref.name, ref.index), -1);
+        if (i >= 0 && controls[i].widget())
+            controls[i].widget()->lower();
+    }
+
+    QWidget *previous = nullptr;
+    for (const ControlRef &ref : window.tabOrder) {
+        const qsizetype i = byName.value(objectNameFor(ref.name, ref.index), -1);
+        QWidget *widget = i >= 0 ? controls[i].widget() : nullptr;
+        if (!widget)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+    return controls;
+}
+
+} // namespace layout

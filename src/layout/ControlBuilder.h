@@ -1,0 +1,38 @@
+#pragma once
+// Turns a window definition into widgets: every control of the table, in its
+// container, at its place, with its caption, font, colours and initial state.
+
+#include <QObject>
+#include <QPointer>
+#include <vector>
+
+#include "layout/ControlDef.h"
+
+class QMainWindow;
+class QWidget;
+
+namespace layout {
+
+// One control of a window's collection: its definition and what was built from it.
+struct Control
+{
+    const ControlDef *def = nullptr;
+    QPointer<QObject> object;
+    QWidget *widget() const;
+};
+
+// Builds the controls of `window` into `client`, the window's inner area, and
+// returns them in the order of the definition's table.
+std::vector<Control> buildControls(const WindowDef &window, QMainWindow *mainWindow,
+                                   QWidget *client);
+
+// The object name a control gets: its design name, and "_i" for member i of an array.
+QString objectNameFor(std::string_view name, int index);
+
+// Moves and sizes a control in twips, measured from its container. A picture
+// box docked to a side edge keeps spanning the window's inner height at that edge.
+void moveControl(QWidget *widget, double left, double top, double width, double height);
+
+QFont fontFor(const Font &font);
+
+} // namespace layout
