@@ -38,13 +38,13 @@ const QColor kRisultatoErrato{255, 115, 0};
 const QColor kLampeggioChiaro{255, 255, 192};
 const QColor kLampeggioGiallo{255, 255, 0};
 
-// Seconds since midnight to the millisecond, mixed with the high-resolution
-// clock, so that two suns drawn within the same millisecond still differ.
 std::seed_seq::result_type lowBits(long long value)
 {
     return static_cast<std::seed_seq::result_type>(value & 0xffffffffLL);
 }
 
+// Seconds since midnight to the millisecond, mixed with the high-resolution
+// clock, so that two suns drawn within the same millisecond still differ.
 std::mt19937 seededFromClock()
 {
     const long long fine = std::chrono::high_resolution_clock::now().time_since_epoch().count();
