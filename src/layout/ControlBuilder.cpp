@@ -109,7 +109,7 @@ QWidget *createWidget(const ControlDef &def, QWidget *parent)
                            toColor(def.borderColour), def.borderWidth, parent);
         break;
     case Kind::Image:
-        widget = new Image(QPixmap(qs(def.resource)), parent);
+        widget = new Image(qs(def.resource), parent);
         break;
     case Kind::OptionButton: {
         auto *button = new input::BankButton(parent);

@@ -1,5 +1,6 @@
 #include "layout/Controls.h"
 
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -14,6 +15,19 @@ const QColor kFocusRingColour{0, 0, 0};
 const QColor kLightEdge{255, 255, 255};
 const QColor kDarkEdge{128, 128, 128};
 const QColor kDisabledText{128, 128, 128};
+// Above this quality the picture decoder scales smoothly, as a stretched draw would.
+constexpr int kSmoothDecodeQuality = 100;
+
+// Lines one device-independent pixel wide along the inside of `box`, filled
+// rather than stroked so that they cover whole device pixels at any scale.
+void fillEdges(QPainter &painter, const QRect &box, const QColor &topLeft,
+               const QColor &bottomRight)
+{
+    painter.fillRect(QRect(box.left(), box.top(), box.width(), 1), topLeft);
+    painter.fillRect(QRect(box.left(), box.top(), 1, box.height()), topLeft);
+    painter.fillRect(QRect(box.left(), box.bottom(), box.width(), 1), bottomRight);
+    painter.fillRect(QRect(box.right(), box.top(), 1, box.height()), bottomRight);
+}
 } // namespace
 
 QColor toColor(Rgb rgb, QColor fallback)
@@ -62,8 +76,7 @@ void Frame::paintEvent(QPaintEvent *)
     if (!m_bordered)
         return;
     QPainter painter(this);
-    painter.setPen(kDarkEdge);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    fillEdges(painter, rect(), kDarkEdge, kDarkEdge);
 }
 
 Shape::Shape(ShapeKind kind, QColor fill, QColor border, int borderWidth, QWidget *parent)
@@ -101,11 +114,27 @@ void Shape::paintEvent(QPaintEvent *)
     }
 }
 
-Image::Image(const QPixmap &picture, QWidget *parent) : QWidget(parent), m_picture(picture) {}
+Image::Image(const QString &resource, QWidget *parent) : QWidget(parent), m_resource(resource) {}
 
 void Image::paintEvent(QPaintEvent *)
 {
-    if (m_picture.isNull() || width() <= 0 || height() <= 0)
+    if (width() <= 0 || height() <= 0)
+        return;
+    const QSize device = (QSizeF(size()) * devicePixelRatioF()).toSize();
+    if (device != m_decodedFor) {
+        m_decodedFor = device;
+        QImageReader reader(m_resource);
+        const QSize stored = reader.size();
+        // Shown smaller than stored, the picture is decoded straight at the
+        // size it is shown, which also spares the memory of the full one.
+        if (stored.isValid() &&
+            qint64(device.width()) * device.height() < qint64(stored.width()) * stored.height()) {
+            reader.setScaledSize(device);
+            reader.setQuality(kSmoothDecodeQuality);
+        }
+        m_picture = QPixmap::fromImage(reader.read());
+    }
+    if (m_picture.isNull())
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -145,15 +174,8 @@ void FlatButton::paintEvent(QPaintEvent *)
     const bool sunken = isDown() || isChecked();
     const QColor topLeft = sunken ? kDarkEdge : kLightEdge;
     const QColor bottomRight = sunken ? kLightEdge : kDarkEdge;
-    for (int i = 0; i < kBevel; ++i) {
-        const QRect edge = box.adjusted(i, i, -1 - i, -1 - i);
-        painter.setPen(topLeft);
-        painter.drawLine(edge.topLeft(), edge.topRight());
-        painter.drawLine(edge.topLeft(), edge.bottomLeft());
-        painter.setPen(bottomRight);
-        painter.drawLine(edge.bottomLeft(), edge.bottomRight());
-        painter.drawLine(edge.topRight(), edge.bottomRight());
-    }
+    for (int i = 0; i < kBevel; ++i)
+        fillEdges(painter, box.adjusted(i, i, -i, -i), topLeft, bottomRight);
 
     if (showsFocusRing()) {
         QPen ring(kFocusRingColour, kFocusRingWidth);

@@ -71,18 +71,24 @@ private:
     int m_borderWidth;
 };
 
+// The picture is decoded at the size it is shown in device pixels, never kept
+// larger: a small box holds a small picture, and a HiDPI screen or a larger
+// window gets one decoded afresh from the full-resolution file.
 class Image : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Image(const QPixmap &picture, QWidget *parent = nullptr);
+    explicit Image(const QString &resource, QWidget *parent = nullptr);
+    // The picture as last drawn, in device pixels.
     const QPixmap &picture() const { return m_picture; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QString m_resource;
     QPixmap m_picture;
+    QSize m_decodedFor;
 };
 
 // A push button drawn flat in its own back colour, with a raised border that
