@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 
+#include "app/Accessibility.h"
 #include "app/Application.h"
 #include "app/Windows.h"
 #include "start/FrmInizio.h"
@@ -34,6 +35,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     app::installFontSubstitutions();
+    app::installAccessibility();
     FirstPaint firstPaint;
     FrmInizio *window = app::Load<FrmInizio>();
     window->installEventFilter(&firstPaint);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/Accessibility.h"
 #include "app/Windows.h"
 #include "start/FrmInizio.h"
 
@@ -39,6 +40,7 @@ int run(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Pinnuvo"));
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutions();
+    installAccessibility();
     setOnAllUnloaded([] { QCoreApplication::exit(0); });
 
     Load<FrmInizio>();
