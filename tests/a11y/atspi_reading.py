@@ -1,0 +1,264 @@
+#!/usr/bin/python3
+"""Reads the real program through AT-SPI, as a screen reader does: the start
+window and the exercise window (names, descriptions, enabled and focused
+states), a button pressed through the Action interface, and the focus moves it
+reports while SPACE scans the buttons.
+
+Run under an X server and a D-Bus session: the accessibility bus is started on
+demand. Usage: atspi_reading.py PATH_TO_PINNUVO
+"""
+
+import os
+import subprocess
+import sys
+import time
+import warnings
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
+# Debian 12's libatspi marks the action names deprecated without a replacement.
+warnings.filterwarnings("ignore", category=DeprecationWarning)
+
+WAIT_S = 20
+KEYPAD = [str(d) for d in range(10)] + ["Cancella", "Avanti", "Nuovo sole", "Esco"]
+COMMANDS = ["Vai", "Ripristina", "Esci"]
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def pump():
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+
+
+def wait_for(probe, what, timeout=WAIT_S):
+    """Polls probe() until it returns something true; returns it, or None."""
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        pump()
+        try:
+            value = probe()
+        except GLib.Error:
+            value = None
+        if value:
+            return value
+        time.sleep(0.05)
+    check(False, f"waited for {what}")
+    return None
+
+
+def walk(node):
+    yield node
+    for i in range(node.get_child_count()):
+        child = node.get_child_at_index(i)
+        if child is not None:
+            yield from walk(child)
+
+
+def states(node):
+    node.clear_cache()
+    return {s.value_nick for s in node.get_state_set().get_states()}
+
+
+def find_app():
+    desktop = Atspi.get_desktop(0)
+    for i in range(desktop.get_child_count()):
+        app = desktop.get_child_at_index(i)
+        if app is not None and app.get_name() == "Pinnuvo":
+            return app
+    return None
+
+
+def find_frame(app, title):
+    for i in range(app.get_child_count()):
+        frame = app.get_child_at_index(i)
+        if frame is not None and frame.get_name() == title:
+            return frame
+    return None
+
+
+def buttons(frame):
+    return {n.get_name(): n for n in walk(frame) if n.get_role() == Atspi.Role.PUSH_BUTTON}
+
+
+def labels(frame):
+    return [n for n in walk(frame) if n.get_role() == Atspi.Role.LABEL]
+
+
+def focused_name(nodes):
+    names = [name for name, node in nodes.items() if "focused" in states(node)]
+    return names[0] if len(names) == 1 else None
+
+
+def press(node):
+    names = [node.get_action_name(i).lower() for i in range(node.get_n_actions())]
+    if not check("press" in names, f'"{node.get_name()}" offers a press action'):
+        return
+    node.do_action(names.index("press"))
+
+
+def key(name):
+    subprocess.run(["xdotool", "key", name], check=True)
+
+
+class FocusLog:
+    """The names of the controls whose focus-gained events the bridge sends,
+    and the descriptions it announces as changed."""
+
+    def __init__(self):
+        self.names = []
+        self.descriptions = []
+        self.listener = Atspi.EventListener.new(self.on_focus)
+        self.listener.register("object:state-changed:focused")
+        self.described = Atspi.EventListener.new(self.on_description)
+        self.described.register("object:property-change:accessible-description")
+
+    def on_focus(self, event):
+        if event.detail1 == 1 and event.source is not None:
+            self.names.append(event.source.get_name())
+
+    def on_description(self, event):
+        if event.source is not None:
+            self.descriptions.append(event.source)
+
+    def take(self, count, what):
+        got = wait_for(lambda: len(self.names) >= count, what, timeout=5)
+        taken, self.names = self.names[:count], self.names[count:]
+        return taken if got else taken
+
+
+def next_enabled(order, nodes, name):
+    i = order.index(name)
+    for step in range(1, len(order) + 1):
+        candidate = order[(i + step) % len(order)]
+        if "enabled" in states(nodes[candidate]):
+            return candidate
+    return name
+
+
+def scan_and_follow(nodes, order, log, steps):
+    start = wait_for(lambda: focused_name(nodes), "a focused button")
+    if not start:
+        return
+    expected = []
+    current = start
+    for _ in range(steps):
+        current = next_enabled(order, nodes, current)
+        expected.append(current)
+    log.names.clear()
+    for _ in range(steps):
+        key("space")
+        time.sleep(0.1)
+    reported = log.take(steps, "the focus events of the scan")
+    check(reported == expected, f"SPACE from {start!r} reports focus on {expected}, got {reported}")
+    check(focused_name(nodes) == expected[-1], f'"{expected[-1]}" reports the focused state')
+
+
+def read_start_window(app, log):
+    frame = wait_for(lambda: find_frame(app, "Dorvala"), 'the start window "Dorvala"')
+    if not frame:
+        return
+    nodes = buttons(frame)
+    centres = [str(c) for c in range(11)]
+    check(sorted(nodes) == sorted(centres + COMMANDS), f"start window buttons: {sorted(nodes)}")
+    for name in centres:
+        node = nodes.get(name)
+        if node:
+            check(node.get_description() == f"Sceglie il centro {name}",
+                  f'centre "{name}" says what it does')
+            check({"enabled", "sensitive", "focusable"} <= states(node), f'centre "{name}" enabled')
+    for name in COMMANDS:
+        if name in nodes:
+            check(bool(nodes[name].get_description()), f'"{name}" has a description')
+    wait_for(lambda: focused_name(nodes) == "0", 'the focus on centre "0"')
+
+    scan_and_follow(nodes, centres, log, 3)
+
+    # A press through the Action interface chooses a centre as a mouse press does.
+    log.names.clear()
+    press(nodes["7"])
+    chosen = wait_for(lambda: [l for l in labels(frame) if l.get_name() == "Sole del 7"],
+                      'the label "Sole del 7"')
+    check(bool(chosen), 'pressing "7" shows "Sole del 7"')
+    moved = wait_for(lambda: log.names and log.names[-1] == "Vai", 'the focus event of "Vai"')
+    check(bool(moved), f'the focus moves to "Vai" (events {log.names})')
+    check(focused_name(nodes) == "Vai", '"Vai" reports the focused state')
+    press(nodes["Vai"])
+
+
+def read_exercise_window(app, log):
+    frame = wait_for(lambda: find_frame(app, "Form1"), 'the exercise window "Form1"')
+    if not frame:
+        return
+    nodes = buttons(frame)
+    check(sorted(nodes) == sorted(KEYPAD), f"keypad buttons: {sorted(nodes)}")
+    if sorted(nodes) != sorted(KEYPAD):
+        return
+    for name in KEYPAD:
+        enabled = "enabled" in states(nodes[name])
+        should = name not in ("Avanti", "Nuovo sole", "Esco")
+        check(enabled == should, f'"{name}" is {"enabled" if should else "disabled"}')
+    check(nodes["Avanti"].get_description()
+          == "Conferma il risultato e passa al raggio successivo", '"Avanti" says what it does')
+
+    texts = labels(frame)
+    centre = [l for l in texts if l.get_description().startswith("Il numero al centro")]
+    check(len(centre) == 1 and centre[0].get_name() == "7", "the centre number reads 7")
+    addends = [l for l in texts if l.get_description().startswith("Addendo del raggio")]
+    check(len(addends) == 8, "eight addends")
+    check(len({a.get_name() for a in addends}) == 8, "the eight addends differ")
+    results = {l.get_description().split(",")[0]: l for l in texts
+               if l.get_description().startswith("Risultato del raggio")}
+    check(len(results) == 8, "eight result boxes")
+    first = results.get("Risultato del raggio 1")
+    if not first:
+        return
+    check(first.get_name() == "?", 'the first result box reads "?"')
+    check(first.get_description().endswith("Da scrivere."), "the first result waits for an answer")
+
+    scan_and_follow(nodes, KEYPAD, log, 3)
+
+    # Typing a digit changes what the box holds and makes "Avanti" usable.
+    log.descriptions.clear()
+    key("4")
+    wait_for(lambda: (first.clear_cache(), first.get_name() == "4")[1], 'the result "4"')
+    check(first.get_description().endswith("Scritto 4."), "the description follows the caption")
+    announced = wait_for(lambda: [n for n in log.descriptions
+                                  if n.get_description().endswith("Scritto 4.")],
+                         "the announced description", timeout=5)
+    check(bool(announced), "the result box announces its new description")
+    check(wait_for(lambda: "enabled" in states(nodes["Avanti"]), '"Avanti" enabled') is not None,
+          '"Avanti" reports it can be used')
+    check(focused_name(nodes) == "Avanti", '"Avanti" reports the focus after a digit')
+
+
+def main():
+    program = sys.argv[1]
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+    pinnuvo = subprocess.Popen([program], env=env)
+    try:
+        app = wait_for(find_app, "the program on the accessibility bus")
+        if app:
+            log = FocusLog()
+            read_start_window(app, log)
+            read_exercise_window(app, log)
+    finally:
+        pinnuvo.terminate()
+        pinnuvo.wait(timeout=10)
+    print(f"{len(failures)} failed" if failures else "all checks passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
