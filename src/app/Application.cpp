@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QList>
+#include <QPair>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,6 +14,40 @@ namespace app {
 
 namespace {
 constexpr auto kSans = "Liberation Sans";
+
+QByteArray g_program = "pinnuvo";
+QtMessageHandler g_previousHandler = nullptr;
+QList<QPair<QtMsgType, QString>> g_startupMessages;
+
+void sayNoDisplay(const char *why)
+{
+    std::fprintf(stderr, "pinnuvo: %s; to run it without a screen use: xvfb-run -a %s\n", why,
+                 g_program.constData());
+}
+
+// While the toolkit starts, its messages are held back: when it cannot open
+// the display it would print several lines and abort, where one line saying
+// what to do is enough.
+void holdStartupMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        const QByteArray display = qgetenv("DISPLAY");
+        sayNoDisplay(
+            display.isEmpty()
+                ? "cannot open a window: no X display (DISPLAY is not set)"
+                : QByteArray("cannot open a window on the display " + display).constData());
+        std::_Exit(EXIT_FAILURE);
+    }
+    g_startupMessages.append({type, message});
+}
+
+void releaseStartupMessages()
+{
+    qInstallMessageHandler(g_previousHandler);
+    for (const auto &[type, message] : std::as_const(g_startupMessages))
+        qt_message_output(type, QMessageLogContext(), message);
+    g_startupMessages.clear();
+}
 } // namespace
 
 void installFontSubstitutions()
@@ -25,17 +61,21 @@ bool haveDisplay()
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
         return true;
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 int run(int argc, char *argv[])
 {
+    if (argc > 0 && argv[0] && *argv[0])
+        g_program = argv[0];
     if (!haveDisplay()) {
-        std::fprintf(stderr, "pinnuvo: no display found (DISPLAY is not set); "
-                             "to run without a screen use: xvfb-run -a pinnuvo\n");
+        sayNoDisplay("no display found (DISPLAY is not set)");
         return EXIT_FAILURE;
     }
+    g_previousHandler = qInstallMessageHandler(holdStartupMessage);
     QApplication application(argc, argv);
+    releaseStartupMessages();
     QApplication::setApplicationName(QStringLiteral("Pinnuvo"));
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutions();
@@ -43,7 +83,10 @@ int run(int argc, char *argv[])
 
     Load<FrmInizio>();
     Show<FrmInizio>(Modality::Modeless);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The windows unloaded last are still waiting to be destroyed.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
 }
 
 } // namespace app

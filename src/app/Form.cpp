@@ -4,19 +4,16 @@
 #include <QEvent>
 #include <QMenuBar>
 
+#include "app/Application.h"
 #include "app/Windows.h"
 #include "layout/Controls.h"
 
 namespace app {
 
-namespace {
-// The last of the program's windows to become active: a window that becomes
-// active again after the pupil was in another program raises no activate event.
-QPointer<Form> g_lastActive;
-} // namespace
-
 Form::Form(const layout::WindowDef &definition) : m_definition(definition)
 {
+    static const bool fontsReady = (installFontSubstitutions(), true);
+    Q_UNUSED(fontsReady);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QString::fromUtf8(definition.caption.data(),
                                      static_cast<qsizetype>(definition.caption.size())));
@@ -53,8 +50,8 @@ int Form::outerWidthTwips() const
 
 void Form::MemorizzaProporzioni()
 {
-    ProporzioniControlli = layout::MemorizzaProporzioni(m_controls, m_definition.innerWidth,
-                                                        m_definition.innerHeight);
+    ProporzioniControlli =
+        layout::MemorizzaProporzioni(m_controls, m_definition.innerWidth, m_definition.innerHeight);
 }
 
 void Form::ApplicaProporzioni()
@@ -74,8 +71,9 @@ QObject *Form::findControl(std::string_view name, int index) const
 
 bool Form::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate && g_lastActive != this) {
-        g_lastActive = this;
+    // A window that becomes active again after the pupil was in another
+    // program raises no activate event: only a return from one of ours does.
+    if (event->type() == QEvent::WindowActivate && noteActivation(this)) {
         const bool result = QMainWindow::event(event);
         Form_Activate();
         return result;
