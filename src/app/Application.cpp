@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QList>
 #include <QPair>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,20 +26,30 @@ void sayNoDisplay(const char *why)
                  g_program.constData());
 }
 
-// While the toolkit starts, its messages are held back: when it cannot open
+// While the toolkit starts, its messages are held back: when it cannot reach
 // the display it would print several lines and abort, where one line saying
-// what to do is enough.
+// what to do is enough. Any other failure to start is told in its own words.
 void holdStartupMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (type == QtFatalMsg) {
-        const QByteArray display = qgetenv("DISPLAY");
-        sayNoDisplay(
-            display.isEmpty()
-                ? "cannot open a window: no X display (DISPLAY is not set)"
-                : QByteArray("cannot open a window on the display " + display).constData());
-        std::_Exit(EXIT_FAILURE);
+    if (type != QtFatalMsg) {
+        g_startupMessages.append({type, message});
+        return;
     }
-    g_startupMessages.append({type, message});
+    const QByteArray display = qgetenv("DISPLAY");
+    const bool unreachable =
+        std::any_of(g_startupMessages.cbegin(), g_startupMessages.cend(), [](const auto &held) {
+            return held.second.contains(QLatin1String("could not connect to display"));
+        });
+    if (display.isEmpty()) {
+        sayNoDisplay("cannot open a window: no X display (DISPLAY is not set)");
+    } else if (unreachable) {
+        sayNoDisplay(QByteArray("cannot reach the display " + display).constData());
+    } else {
+        for (const auto &[heldType, held] : std::as_const(g_startupMessages))
+            std::fprintf(stderr, "%s\n", qPrintable(held));
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+    std::_Exit(EXIT_FAILURE);
 }
 
 void releaseStartupMessages()
