@@ -132,6 +132,9 @@ void unloadWindow(WindowInstance &instance)
     if (!window || instance.unloading)
         return;
     instance.unloading = true;
+    // Only the window the pupil is in hands the activation on: one closed
+    // while the pupil is in another program leaves that program alone.
+    const bool wasActive = window->isActiveWindow();
     window->Form_Unload();
     instance.window = nullptr;
     window->m_instance = nullptr;
@@ -140,7 +143,8 @@ void unloadWindow(WindowInstance &instance)
     if (instance.modalLoop)
         instance.modalLoop->quit();
     --g_loaded;
-    reactivatePrevious();
+    if (wasActive)
+        reactivatePrevious();
     if (g_loaded == 0 && g_onAllUnloaded)
         g_onAllUnloaded();
 }

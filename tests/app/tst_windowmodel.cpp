@@ -193,6 +193,14 @@ private Q_SLOTS:
         a->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(a));
         QCOMPARE(g_events.last(), QStringLiteral("W1 activate"));
+
+        // WHEN a window closes while the pupil is in another program
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        app::Unload<B>();
+        QCoreApplication::processEvents();
+        // THEN that program keeps the focus
+        QVERIFY(elsewhere.isActiveWindow());
     }
 
     void showingAVisibleWindowBringsItBackWithoutReloading()
