@@ -10,6 +10,19 @@
 
 namespace app {
 
+namespace {
+void deliverResize(Form &form, bool &resizing)
+{
+    // Laying the controls out never resizes the window; a resize that did
+    // arrive meanwhile would find it being laid out already.
+    if (resizing)
+        return;
+    resizing = true;
+    form.Form_Resize();
+    resizing = false;
+}
+} // namespace
+
 Form::Form(const layout::WindowDef &definition) : m_definition(definition)
 {
     static const bool fontsReady = (installFontSubstitutions(), true);
@@ -92,22 +105,19 @@ void Form::closeEvent(QCloseEvent *event)
 void Form::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    // Minimise, maximise and restore are changes of size, whether or not the
-    // window system also reports a new size.
-    if (event->type() == QEvent::WindowStateChange && isVisible() && !m_resizing) {
-        m_resizing = true;
-        Form_Resize();
-        m_resizing = false;
-    }
+    // Minimise, maximise and restore are changes of size: some window systems
+    // report only the new state, and a window restored from minimised keeps
+    // the size it had, so the state change alone lays the window out. When a
+    // new size follows, its own resize lays it out again at that size.
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        deliverResize(*this, m_resizing);
 }
 
 bool Form::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_client && event->type() == QEvent::Resize && !m_resizing) {
-        m_resizing = true;
-        Form_Resize();
-        m_resizing = false;
-    }
+    // The inner area is sized at first show and at every change of size.
+    if (watched == m_client && event->type() == QEvent::Resize && isVisible())
+        deliverResize(*this, m_resizing);
     return QMainWindow::eventFilter(watched, event);
 }
 

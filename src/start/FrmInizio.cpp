@@ -182,7 +182,3 @@ void FrmInizio::mnuInfo_Click()
     app::Load<frmAutore>();
     app::Show<frmAutore>(app::Modality::Modal);
 }
-
-void FrmInizio::AvviaTendine() {}
-
-void FrmInizio::timerTendine_Timer() {}

@@ -1,0 +1,79 @@
+#pragma once
+// Opening the exercise window for a test and reading its keypad and rays.
+
+#include <QTest>
+
+#include "TestSupport.h"
+#include "app/Windows.h"
+#include "exercise/Stato.h"
+#include "exercise/frmOperativo.h"
+#include "exercise/frmOperativoDef.h"
+#include "input/BankButton.h"
+#include "layout/Controls.h"
+
+namespace testing {
+
+inline frmOperativo *openExercise()
+{
+    app::Load<frmOperativo>();
+    app::Show<frmOperativo>();
+    frmOperativo *window = app::Loaded<frmOperativo>();
+    if (!window || !QTest::qWaitForWindowActive(window))
+        return nullptr;
+    return window;
+}
+
+// The keypad button that holds the window's focus, or -1.
+inline int focusedKey(const frmOperativo *window)
+{
+    for (int i = 0; i < exercise::kKeypadCount; ++i)
+        if (window->focusWidget() == window->Option1(i))
+            return i;
+    return -1;
+}
+
+inline QString result(const frmOperativo *window, int ray)
+{
+    return window->lblRisultato(ray)->caption();
+}
+
+inline QColor resultColour(const frmOperativo *window, int ray)
+{
+    return layout::backColour(window->lblRisultato(ray));
+}
+
+inline int expectedSum(int ray)
+{
+    return exercise::state.Somme.at(static_cast<size_t>(ray));
+}
+
+inline std::vector<int> digitsOf(int number)
+{
+    std::vector<int> digits;
+    for (const QChar c : QString::number(number))
+        digits.push_back(c.digitValue());
+    return digits;
+}
+
+inline void typeDigit(const frmOperativo *window, int digit)
+{
+    key(window, static_cast<Qt::Key>(Qt::Key_0 + digit));
+}
+
+inline void typeNumber(const frmOperativo *window, int number)
+{
+    for (int digit : digitsOf(number))
+        typeDigit(window, digit);
+}
+
+// The enabled keypad buttons, in index order.
+inline QList<int> enabledKeys(const frmOperativo *window)
+{
+    QList<int> keys;
+    for (int i = 0; i < exercise::kKeypadCount; ++i)
+        if (window->Option1(i)->isEnabled())
+            keys.append(i);
+    return keys;
+}
+
+} // namespace testing
