@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "StartSupport.h"
 #include "TestSupport.h"
 #include "app/SharedState.h"
 #include "app/Windows.h"
@@ -23,11 +24,8 @@ private:
 
     bool open()
     {
-        app::Load<FrmInizio>();
-        app::Show<FrmInizio>();
-        m_window = app::Loaded<FrmInizio>();
-        return m_window && QTest::qWaitForWindowActive(m_window) &&
-               QTest::qWaitFor([this] { return m_window->Option1(0)->hasFocus(); });
+        m_window = testing::openStartWindow();
+        return m_window && QTest::qWaitFor([this] { return m_window->Option1(0)->hasFocus(); });
     }
 
     QWidget *focused() const { return QApplication::focusWidget(); }

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "StartSupport.h"
 #include "TestSupport.h"
 #include "app/SharedState.h"
 #include "app/Windows.h"
@@ -64,15 +65,7 @@ class StartWindowTest : public QObject
     Q_OBJECT
 
 private:
-    FrmInizio *open()
-    {
-        app::Load<FrmInizio>();
-        app::Show<FrmInizio>();
-        FrmInizio *window = app::Loaded<FrmInizio>();
-        if (!window || !QTest::qWaitForWindowActive(window))
-            return nullptr;
-        return window;
-    }
+    static FrmInizio *open() { return testing::openStartWindow(); }
 
     static QWidget *widget(const FrmInizio *window, const char *name, int index = -1)
     {
