@@ -26,7 +26,7 @@ test: build
 
 # Benchmarks of a Release build, written to bench/RESULTS.md.
 bench: deps
-	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build build-release -j $(JOBS)
 	@python3 bench/run.py build-release
 
