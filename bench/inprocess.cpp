@@ -399,7 +399,7 @@ void measureTimers(FrmInizio *start)
     }
     reportTimers(QStringLiteral("during the celebration"),
                  QStringLiteral("Timer2 (50 ms), Timer3 (400 ms)"),
-                 QStringLiteral("Timer2 40, Timer3 5"));
+                 QStringLiteral("Timer2 and Timer3 only, about 40 and 5"));
     app::Unload<frmOperativo>();
     flushDeletes();
 }

@@ -119,7 +119,8 @@ def main():
         "# Benchmark results\n\n"
         f"Measured by `make bench` on {time.strftime('%Y-%m-%d')}: {machine}.\n"
         "The machine is shared, so single figures move from run to run.\n\n"
-        + "\n".join(table) + "\n")
+        + "\n".join(table) + "\n"
+        + ("\n" + (here / "NOTES.md").read_text() if (here / "NOTES.md").exists() else ""))
 
 
 if __name__ == "__main__":
