@@ -16,7 +16,10 @@ import warnings
 
 import gi
 
-gi.require_version("Atspi", "2.0")
+try:
+    gi.require_version("Atspi", "2.0")
+except ValueError:
+    sys.exit("atspi_reading: AT-SPI's introspection data is missing (Debian: gir1.2-atspi-2.0)")
 from gi.repository import Atspi, GLib  # noqa: E402
 
 # Debian 12's libatspi marks the action names deprecated without a replacement.
