@@ -8,6 +8,29 @@
 
 namespace input {
 
+namespace {
+
+// X11 repeats a held key as a release and a press with one time stamp. The
+// toolkit flags such a pair as a repeat only when the press has already been
+// read by the time the release is handled, which often it has not.
+struct KeyStroke
+{
+    quint32 scanCode = 0;
+    quint64 time = 0;
+};
+KeyStroke g_lastRelease;
+
+bool isRepeat(const QKeyEvent &key)
+{
+    if (key.isAutoRepeat())
+        return true;
+    // Events made up inside the program carry no scan code of the keyboard.
+    return key.type() == QEvent::KeyPress && key.nativeScanCode() != 0 &&
+           key.nativeScanCode() == g_lastRelease.scanCode && key.timestamp() == g_lastRelease.time;
+}
+
+} // namespace
+
 ButtonBank::ButtonBank(std::vector<BankButton *> buttons, std::vector<KeyBinding> keys,
                        Confirm confirm, BankOptions options, QObject *parent)
     : QObject(parent), m_buttons(std::move(buttons)), m_keys(std::move(keys)),
@@ -18,6 +41,19 @@ ButtonBank::ButtonBank(std::vector<BankButton *> buttons, std::vector<KeyBinding
 }
 
 void ButtonBank::syncColours()
+{
+    // The focus can come from another window straight to this bank, and the
+    // bank that showed it before in this window then sees no focus-lost
+    // event: recolour every bank of the window.
+    syncOwnColours();
+    if (m_buttons.empty())
+        return;
+    for (ButtonBank *bank : m_buttons.front()->window()->findChildren<ButtonBank *>())
+        if (bank != this)
+            bank->syncOwnColours();
+}
+
+void ButtonBank::syncOwnColours()
 {
     for (BankButton *b : m_buttons) {
         const bool focused = b->window()->focusWidget() == b;
@@ -42,19 +78,26 @@ bool ButtonBank::handle(BankButton *button, QEvent *event)
         const int code = vk::fromEvent(*key);
         if (code == vk::kTab)
             return false; // moving between controls with TAB is the toolkit's
+        // A held key acts once. Its repeats must not act either where its first
+        // press has carried the focus: ENTER held on a centre would go on to
+        // press "Vai", and then a keypad button of the window "Vai" opened.
+        if (isRepeat(*key))
+            return true;
         const QPointer<ButtonBank> alive(this);
         const QString text = key->text();
         const bool toolkitMaySee = keyDown(index, code);
         if (alive && !text.isEmpty())
             character(index, text);
         // SPACE and ENTER never reach the toolkit, which would click the button.
-        const bool clicks = code == vk::kSpace || code == vk::kEnter || key->key() == Qt::Key_Select;
+        const bool clicks =
+            code == vk::kSpace || code == vk::kEnter || key->key() == Qt::Key_Select;
         return !(toolkitMaySee && !clicks);
     }
     case QEvent::KeyRelease: {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->isAutoRepeat())
             return true; // a held key acts once: its repeats neither act nor clear the latches
+        g_lastRelease = {key->nativeScanCode(), key->timestamp()};
         if (vk::fromEvent(*key) == vk::kTab)
             return false;
         keyUp(index);
