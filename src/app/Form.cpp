@@ -4,16 +4,13 @@
 #include <QEvent>
 #include <QMenuBar>
 
+#include "app/Application.h"
 #include "app/Windows.h"
 #include "layout/Controls.h"
 
 namespace app {
 
 namespace {
-// The last of the program's windows to become active: a window that becomes
-// active again after the pupil was in another program raises no activate event.
-QPointer<Form> g_lastActive;
-
 void deliverResize(Form &form, bool &resizing)
 {
     // Laying the controls out never resizes the window; a resize that did
@@ -28,6 +25,8 @@ void deliverResize(Form &form, bool &resizing)
 
 Form::Form(const layout::WindowDef &definition) : m_definition(definition)
 {
+    static const bool fontsReady = (installFontSubstitutions(), true);
+    Q_UNUSED(fontsReady);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QString::fromUtf8(definition.caption.data(),
                                      static_cast<qsizetype>(definition.caption.size())));
@@ -85,8 +84,9 @@ QObject *Form::findControl(std::string_view name, int index) const
 
 bool Form::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate && g_lastActive != this) {
-        g_lastActive = this;
+    // A window that becomes active again after the pupil was in another
+    // program raises no activate event: only a return from one of ours does.
+    if (event->type() == QEvent::WindowActivate && noteActivation(this)) {
         const bool result = QMainWindow::event(event);
         Form_Activate();
         return result;

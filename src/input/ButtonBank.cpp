@@ -78,9 +78,9 @@ bool ButtonBank::handle(BankButton *button, QEvent *event)
         const int code = vk::fromEvent(*key);
         if (code == vk::kTab)
             return false; // moving between controls with TAB is the toolkit's
-        // A held key acts once. Its repeats must not act either where its first
-        // press has carried the focus: ENTER held on a centre would go on to
-        // press "Vai", and then a keypad button of the window "Vai" opened.
+        // A held key acts once. Its repeats may arrive on another button or
+        // bank than the first press (ENTER on a centre moves to "Vai"), where
+        // the latches would not stop them, so they are dropped here.
         if (isRepeat(*key))
             return true;
         const QPointer<ButtonBank> alive(this);
@@ -96,7 +96,7 @@ bool ButtonBank::handle(BankButton *button, QEvent *event)
     case QEvent::KeyRelease: {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->isAutoRepeat())
-            return true; // a held key acts once: its repeats neither act nor clear the latches
+            return true; // the key is still held: the latches stay as they are
         g_lastRelease = {key->nativeScanCode(), key->timestamp()};
         if (vk::fromEvent(*key) == vk::kTab)
             return false;
