@@ -2,10 +2,11 @@
 #   make run    installs what is missing, builds and starts the program
 #   make test   installs what is missing, builds and runs the whole test suite
 BUILD ?= build
+ASAN_BUILD ?= build-asan
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test asan-build bench clean
 
 all: build
 
@@ -21,8 +22,17 @@ build: configure
 run: build
 	@scripts/run.sh $(BUILD)/src/pinnuvo
 
-test: build
+# The whole suite on the Debug build, then the program's own tests and the
+# randomised soak again under AddressSanitizer and UndefinedBehaviorSanitizer
+# (the tests of the real binary under Xvfb run once, in the first pass).
+test: build asan-build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		ctest --output-on-failure -j $(JOBS) -LE 'xvfb|desktop|a11y|packaging'
+
+asan-build: deps
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPINNUVO_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 # Benchmarks of a Release build, written to bench/RESULTS.md.
 bench: deps
@@ -31,4 +41,4 @@ bench: deps
 	@python3 bench/run.py build-release
 
 clean:
-	rm -rf $(BUILD) build-release
+	rm -rf $(BUILD) $(ASAN_BUILD) build-release
