@@ -395,13 +395,15 @@ class Desktop:
 
     def __exit__(self, kind, value, trace):
         signal.alarm(0)
-        if kind is not None:
-            self._keep_evidence()
-        if self.screen is not None:
-            self.screen.close()
-        for process in (self.app, self.wm, self.xvfb):
-            self._stop(process)
-        shutil.rmtree(self.work, ignore_errors=True)
+        try:
+            if kind is not None:
+                self._keep_evidence()
+        finally:
+            if self.screen is not None:
+                self.screen.close()
+            for process in (self.app, self.wm, self.xvfb):
+                self._stop(process)
+            shutil.rmtree(self.work, ignore_errors=True)
         return False
 
     def _stop(self, process):
