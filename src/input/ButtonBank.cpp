@@ -8,6 +8,29 @@
 
 namespace input {
 
+namespace {
+
+// X11 repeats a held key as a release and a press with one time stamp. The
+// toolkit flags such a pair as a repeat only when the press has already been
+// read by the time the release is handled, which often it has not.
+struct KeyStroke
+{
+    quint32 scanCode = 0;
+    quint64 time = 0;
+};
+KeyStroke g_lastRelease;
+
+bool isRepeat(const QKeyEvent &key)
+{
+    if (key.isAutoRepeat())
+        return true;
+    // Events made up inside the program carry no scan code of the keyboard.
+    return key.type() == QEvent::KeyPress && key.nativeScanCode() != 0 &&
+           key.nativeScanCode() == g_lastRelease.scanCode && key.timestamp() == g_lastRelease.time;
+}
+
+} // namespace
+
 ButtonBank::ButtonBank(std::vector<BankButton *> buttons, std::vector<KeyBinding> keys,
                        Confirm confirm, BankOptions options, QObject *parent)
     : QObject(parent), m_buttons(std::move(buttons)), m_keys(std::move(keys)),
@@ -18,6 +41,19 @@ ButtonBank::ButtonBank(std::vector<BankButton *> buttons, std::vector<KeyBinding
 }
 
 void ButtonBank::syncColours()
+{
+    // The focus can come from another window straight to this bank, and the
+    // bank that showed it before in this window then sees no focus-lost
+    // event: recolour every bank of the window.
+    syncOwnColours();
+    if (m_buttons.empty())
+        return;
+    for (ButtonBank *bank : m_buttons.front()->window()->findChildren<ButtonBank *>())
+        if (bank != this)
+            bank->syncOwnColours();
+}
+
+void ButtonBank::syncOwnColours()
 {
     for (BankButton *b : m_buttons) {
         const bool focused = b->window()->focusWidget() == b;
@@ -45,7 +81,7 @@ bool ButtonBank::handle(BankButton *button, QEvent *event)
         // A held key acts once. Its repeats may arrive on another button or
         // bank than the first press (ENTER on a centre moves to "Vai"), where
         // the latches would not stop them, so they are dropped here.
-        if (key->isAutoRepeat())
+        if (isRepeat(*key))
             return true;
         const QPointer<ButtonBank> alive(this);
         const QString text = key->text();
@@ -61,6 +97,7 @@ bool ButtonBank::handle(BankButton *button, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->isAutoRepeat())
             return true; // the key is still held: the latches stay as they are
+        g_lastRelease = {key->nativeScanCode(), key->timestamp()};
         if (vk::fromEvent(*key) == vk::kTab)
             return false;
         keyUp(index);

@@ -48,13 +48,15 @@ public:
     bool SpazioPremuto = false;
     bool TastoPremuto = false;
 
-    // Colours every button for whether it holds its window's focus.
+    // Colours every button of the window's banks for whether it holds the
+    // window's focus.
     void syncColours();
 
     // Returns true when the event is consumed and the toolkit must not see it.
     bool handle(BankButton *button, QEvent *event);
 
 private:
+    void syncOwnColours();
     bool keyDown(int index, int keyCode);
     void character(int index, const QString &text);
     void keyUp(int index);
