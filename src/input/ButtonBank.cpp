@@ -24,8 +24,10 @@ bool isRepeat(const QKeyEvent &key)
 {
     if (key.isAutoRepeat())
         return true;
-    // Events made up inside the program carry no scan code of the keyboard.
-    return key.type() == QEvent::KeyPress && key.nativeScanCode() != 0 &&
+    // Events made up inside the program carry no scan code of the keyboard,
+    // and those the accessibility bridge hands back once a screen reader has
+    // seen them carry no time stamp: neither tells a repeat from a new press.
+    return key.type() == QEvent::KeyPress && key.nativeScanCode() != 0 && key.timestamp() != 0 &&
            key.nativeScanCode() == g_lastRelease.scanCode && key.timestamp() == g_lastRelease.time;
 }
 

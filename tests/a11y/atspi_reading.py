@@ -251,7 +251,13 @@ def main():
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
     pinnuvo = subprocess.Popen([program], env=env)
     try:
-        app = wait_for(find_app, "the program on the accessibility bus")
+        def registered():
+            if pinnuvo.poll() is not None:
+                sys.exit(f"atspi_reading: the program ended with {pinnuvo.returncode}")
+            return find_app()
+
+        # The accessibility bus and its registry start on demand: give them time.
+        app = wait_for(registered, "the program on the accessibility bus", timeout=3 * WAIT_S)
         if app:
             log = FocusLog()
             read_start_window(app, log)
