@@ -6,13 +6,15 @@ set -euo pipefail
 # Building (qt6-base-dev brings the platform plugins, offscreen included, and
 # the OpenGL headers its CMake files ask for); the fonts the windows resolve
 # Arial and MS Sans Serif to; the end-to-end and start-up tests under Xvfb;
-# the packaging checks; the benchmarks.
+# the packaging checks; the screen-reader test (AT-SPI over D-Bus, read from
+# Debian's Python); the benchmarks.
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation2
     xvfb xauth xdotool x11-utils openbox imagemagick strace
     desktop-file-utils appstream
+    at-spi2-core dbus python3-gi gir1.2-atspi-2.0
     python3
 )
 
