@@ -5,7 +5,7 @@ BUILD ?= build
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test bench clean
 
 all: build
 
@@ -24,5 +24,11 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Benchmarks of a Release build, written to bench/RESULTS.md.
+bench: deps
+	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build build-release -j $(JOBS)
+	@python3 bench/run.py build-release
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-release

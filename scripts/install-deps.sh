@@ -3,11 +3,17 @@
 # is missing. Uses sudo when not run as root.
 set -euo pipefail
 
+# Building (qt6-base-dev brings the platform plugins, offscreen included, and
+# the OpenGL headers its CMake files ask for); the fonts the windows resolve
+# Arial and MS Sans Serif to; the end-to-end and start-up tests under Xvfb;
+# the packaging checks; the benchmarks.
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation2
     xvfb xauth xdotool x11-utils openbox imagemagick strace
+    desktop-file-utils appstream
+    python3
 )
 
 missing=()
@@ -21,6 +27,10 @@ done
 echo "Installing: ${missing[*]}"
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "Missing packages: ${missing[*]}; run this as root, or install sudo, to install them." >&2
+        exit 1
+    fi
     sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive

@@ -2,11 +2,16 @@
 // Helpers for driving the real windows in tests: keys and mouse presses go
 // through the window, so that focus routing and modality are the real ones.
 
+#include <QCoreApplication>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
 
 namespace testing {
+
+// How long a test waits for something the event loop delivers (activation,
+// a window appearing) before it fails: a bound, never a measured time.
+constexpr int kEventTimeoutMs = 5000;
 
 inline QWindow *windowOf(const QWidget *widget)
 {
@@ -19,22 +24,63 @@ inline void key(const QWidget *anyWidgetOfWindow, Qt::Key key,
     QTest::keyClick(windowOf(anyWidgetOfWindow), key, modifiers);
 }
 
+// One key-down or key-up with the text it types; `autoRepeat` marks the
+// repeats that a held key produces (on X11, release/press pairs).
+inline void keyDown(const QWidget *anyWidgetOfWindow, Qt::Key key, const QString &text = {},
+                    bool autoRepeat = false, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    qt_handleKeyEvent(windowOf(anyWidgetOfWindow), QEvent::KeyPress, key, modifiers, text,
+                      autoRepeat);
+}
+
+inline void keyUp(const QWidget *anyWidgetOfWindow, Qt::Key key, const QString &text = {},
+                  bool autoRepeat = false, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    qt_handleKeyEvent(windowOf(anyWidgetOfWindow), QEvent::KeyRelease, key, modifiers, text,
+                      autoRepeat);
+}
+
+// A key held down long enough to repeat `repeats` times, then let go.
+inline void holdKey(const QWidget *anyWidgetOfWindow, Qt::Key key, const QString &text, int repeats)
+{
+    keyDown(anyWidgetOfWindow, key, text);
+    for (int i = 0; i < repeats; ++i) {
+        keyUp(anyWidgetOfWindow, key, text, true);
+        keyDown(anyWidgetOfWindow, key, text, true);
+    }
+    keyUp(anyWidgetOfWindow, key, text);
+}
+
+inline QPoint centreInWindow(const QWidget *widget)
+{
+    return widget->mapTo(widget->window(), widget->rect().center());
+}
+
 inline void press(const QWidget *widget, Qt::MouseButton button = Qt::LeftButton)
 {
-    const QPoint at = widget->mapTo(widget->window(), widget->rect().center());
-    QTest::mousePress(windowOf(widget), button, Qt::NoModifier, at);
+    QTest::mousePress(windowOf(widget), button, Qt::NoModifier, centreInWindow(widget));
 }
 
 inline void release(const QWidget *widget, Qt::MouseButton button = Qt::LeftButton)
 {
-    const QPoint at = widget->mapTo(widget->window(), widget->rect().center());
-    QTest::mouseRelease(windowOf(widget), button, Qt::NoModifier, at);
+    QTest::mouseRelease(windowOf(widget), button, Qt::NoModifier, centreInWindow(widget));
 }
 
 inline void click(const QWidget *widget, Qt::MouseButton button = Qt::LeftButton)
 {
     press(widget, button);
     release(widget, button);
+}
+
+inline void doubleClick(const QWidget *widget)
+{
+    QTest::mouseDClick(windowOf(widget), Qt::LeftButton, Qt::NoModifier, centreInWindow(widget));
+}
+
+// Windows unloaded by a test are destroyed once deferred deletes run.
+inline void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace testing

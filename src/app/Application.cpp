@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QList>
+#include <QPair>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,6 +15,50 @@ namespace app {
 
 namespace {
 constexpr auto kSans = "Liberation Sans";
+
+QByteArray g_program = "pinnuvo";
+QtMessageHandler g_previousHandler = nullptr;
+QList<QPair<QtMsgType, QString>> g_startupMessages;
+
+void sayNoDisplay(const char *why)
+{
+    std::fprintf(stderr, "pinnuvo: %s; to run it without a screen use: xvfb-run -a %s\n", why,
+                 g_program.constData());
+}
+
+// While the toolkit starts, its messages are held back: when it cannot reach
+// the display it would print several lines and abort, where one line saying
+// what to do is enough. Any other failure to start is told in its own words.
+void holdStartupMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        g_startupMessages.append({type, message});
+        return;
+    }
+    const QByteArray display = qgetenv("DISPLAY");
+    const bool unreachable =
+        std::any_of(g_startupMessages.cbegin(), g_startupMessages.cend(), [](const auto &held) {
+            return held.second.contains(QLatin1String("could not connect to display"));
+        });
+    if (display.isEmpty()) {
+        sayNoDisplay("cannot open a window: no X display (DISPLAY is not set)");
+    } else if (unreachable) {
+        sayNoDisplay(QByteArray("cannot reach the display " + display).constData());
+    } else {
+        for (const auto &[heldType, held] : std::as_const(g_startupMessages))
+            std::fprintf(stderr, "%s\n", qPrintable(held));
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+    std::_Exit(EXIT_FAILURE);
+}
+
+void releaseStartupMessages()
+{
+    qInstallMessageHandler(g_previousHandler);
+    for (const auto &[type, message] : std::as_const(g_startupMessages))
+        qt_message_output(type, QMessageLogContext(), message);
+    g_startupMessages.clear();
+}
 } // namespace
 
 void installFontSubstitutions()
@@ -25,17 +72,21 @@ bool haveDisplay()
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
         return true;
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 int run(int argc, char *argv[])
 {
+    if (argc > 0 && argv[0] && *argv[0])
+        g_program = argv[0];
     if (!haveDisplay()) {
-        std::fprintf(stderr, "pinnuvo: no display found (DISPLAY is not set); "
-                             "to run without a screen use: xvfb-run -a pinnuvo\n");
+        sayNoDisplay("no display found (DISPLAY is not set)");
         return EXIT_FAILURE;
     }
+    g_previousHandler = qInstallMessageHandler(holdStartupMessage);
     QApplication application(argc, argv);
+    releaseStartupMessages();
     QApplication::setApplicationName(QStringLiteral("Pinnuvo"));
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutions();
@@ -43,7 +94,10 @@ int run(int argc, char *argv[])
 
     Load<FrmInizio>();
     Show<FrmInizio>(Modality::Modeless);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The windows unloaded last are still waiting to be destroyed.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
 }
 
 } // namespace app

@@ -4,19 +4,29 @@
 #include <QEvent>
 #include <QMenuBar>
 
+#include "app/Application.h"
 #include "app/Windows.h"
 #include "layout/Controls.h"
 
 namespace app {
 
 namespace {
-// The last of the program's windows to become active: a window that becomes
-// active again after the pupil was in another program raises no activate event.
-QPointer<Form> g_lastActive;
+void deliverResize(Form &form, bool &resizing)
+{
+    // Laying the controls out never resizes the window; a resize that did
+    // arrive meanwhile would find it being laid out already.
+    if (resizing)
+        return;
+    resizing = true;
+    form.Form_Resize();
+    resizing = false;
+}
 } // namespace
 
 Form::Form(const layout::WindowDef &definition) : m_definition(definition)
 {
+    static const bool fontsReady = (installFontSubstitutions(), true);
+    Q_UNUSED(fontsReady);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QString::fromUtf8(definition.caption.data(),
                                      static_cast<qsizetype>(definition.caption.size())));
@@ -53,8 +63,8 @@ int Form::outerWidthTwips() const
 
 void Form::MemorizzaProporzioni()
 {
-    ProporzioniControlli = layout::MemorizzaProporzioni(m_controls, m_definition.innerWidth,
-                                                        m_definition.innerHeight);
+    ProporzioniControlli =
+        layout::MemorizzaProporzioni(m_controls, m_definition.innerWidth, m_definition.innerHeight);
 }
 
 void Form::ApplicaProporzioni()
@@ -74,8 +84,9 @@ QObject *Form::findControl(std::string_view name, int index) const
 
 bool Form::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate && g_lastActive != this) {
-        g_lastActive = this;
+    // A window that becomes active again after the pupil was in another
+    // program raises no activate event: only a return from one of ours does.
+    if (event->type() == QEvent::WindowActivate && noteActivation(this)) {
         const bool result = QMainWindow::event(event);
         Form_Activate();
         return result;
@@ -94,22 +105,19 @@ void Form::closeEvent(QCloseEvent *event)
 void Form::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    // Minimise, maximise and restore are changes of size, whether or not the
-    // window system also reports a new size.
-    if (event->type() == QEvent::WindowStateChange && isVisible() && !m_resizing) {
-        m_resizing = true;
-        Form_Resize();
-        m_resizing = false;
-    }
+    // Minimise, maximise and restore are changes of size: some window systems
+    // report only the new state, and a window restored from minimised keeps
+    // the size it had, so the state change alone lays the window out. When a
+    // new size follows, its own resize lays it out again at that size.
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        deliverResize(*this, m_resizing);
 }
 
 bool Form::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_client && event->type() == QEvent::Resize && !m_resizing) {
-        m_resizing = true;
-        Form_Resize();
-        m_resizing = false;
-    }
+    // The inner area is sized at first show and at every change of size.
+    if (watched == m_client && event->type() == QEvent::Resize && isVisible())
+        deliverResize(*this, m_resizing);
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -20,6 +20,7 @@ struct WindowInstance;
 class Form;
 Form *loadWindow(WindowInstance &instance);
 void unloadWindow(WindowInstance &instance);
+bool noteActivation(Form *window);
 
 class Form : public QMainWindow
 {
@@ -32,6 +33,8 @@ public:
     // The window's control collection, in one fixed order.
     const std::vector<layout::Control> &controls() const { return m_controls; }
     QWidget *client() const { return m_client; }
+    // The instance this window is loaded in; null once it has been unloaded.
+    const WindowInstance *instance() const { return m_instance; }
 
     // The inner area in twips; 0 by 0 while the window is minimised.
     int innerWidthTwips() const;
@@ -39,8 +42,7 @@ public:
     // The outer width in twips, the window's frame included.
     int outerWidthTwips() const;
 
-    template <class T>
-    T *control(std::string_view name, int index = -1) const
+    template <class T> T *control(std::string_view name, int index = -1) const
     {
         return qobject_cast<T *>(findControl(name, index));
     }
@@ -68,11 +70,13 @@ private:
     friend struct WindowInstance;
     friend Form *loadWindow(WindowInstance &instance);
     friend void unloadWindow(WindowInstance &instance);
+    friend bool noteActivation(Form *window);
 
     const layout::WindowDef &m_definition;
     QWidget *m_client = nullptr;
     std::vector<layout::Control> m_controls;
     WindowInstance *m_instance = nullptr;
+    quint64 m_serial = 0; // tells this window from any other loaded before or after it
     bool m_resizing = false;
 };
 

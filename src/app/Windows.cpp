@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QScreen>
+#include <vector>
 
 namespace app {
 
@@ -10,17 +11,48 @@ namespace {
 int g_loaded = 0;
 std::function<void()> g_onAllUnloaded;
 
+// The program's windows in the order they last became active, the most recent
+// last. When the active one unloads, the window before it becomes active
+// again, as a window manager would do (under X with no window manager,
+// nothing else would).
+std::vector<QPointer<Form>> g_activationOrder;
+// The window that was active last, by serial: it may be destroyed since.
+quint64 g_lastActiveSerial = 0;
+quint64 g_serials = 0;
+
+bool isLive(const Form *window)
+{
+    return window && window->instance() && !window->instance()->unloading;
+}
+
 void placeAtDesignSize(Form *window)
 {
     const layout::WindowDef &def = window->definition();
     const int width = layout::twipsToPixels(def.innerWidth);
     const int height = layout::twipsToPixels(def.innerHeight);
     const QWidget *menu = window->menuWidget();
-    window->resize(width, height + (menu ? menu->sizeHint().height() : 0));
-    if (const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
+    window->resize(width, height + (menu ? menu->heightForWidth(width) : 0));
+    // Created first, the window knows its frame, and the frame is what is centred.
+    window->winId();
+    if (const QScreen *screen =
+            window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
         QRect frame = window->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         window->move(frame.topLeft());
+    }
+}
+
+void reactivatePrevious()
+{
+    const QWidget *active = QApplication::activeWindow();
+    if (active && active->isVisible())
+        return;
+    for (auto it = g_activationOrder.rbegin(); it != g_activationOrder.rend(); ++it) {
+        Form *window = it->data();
+        if (isLive(window) && window->isVisible()) {
+            window->activateWindow();
+            return;
+        }
     }
 }
 } // namespace
@@ -35,12 +67,31 @@ void setOnAllUnloaded(std::function<void()> handler)
     g_onAllUnloaded = std::move(handler);
 }
 
+bool noteActivation(Form *window)
+{
+    if (!isLive(window)) {
+        // An unloaded window that the window system still activates passes
+        // the activation on to the window the pupil was in before it.
+        reactivatePrevious();
+        return false;
+    }
+    // A window that becomes active again after the pupil was in another program
+    // is not coming back from one of ours.
+    const bool fromAnotherWindow = g_lastActiveSerial != window->m_serial;
+    g_lastActiveSerial = window->m_serial;
+    std::erase_if(g_activationOrder,
+                  [window](const QPointer<Form> &w) { return w.isNull() || w == window; });
+    g_activationOrder.emplace_back(window);
+    return fromAnotherWindow;
+}
+
 Form *loadWindow(WindowInstance &instance)
 {
     if (instance.window)
         return instance.window;
     Form *window = instance.create();
     window->m_instance = &instance;
+    window->m_serial = ++g_serials;
     instance.window = window;
     instance.unloading = false;
     instance.shownBefore = false;
@@ -58,13 +109,16 @@ void showWindow(WindowInstance &instance, Modality modality)
         instance.shownBefore = true;
         placeAtDesignSize(window);
     }
-    if (modality == Modality::Modal)
+    if (modality == Modality::Modal && !window->isVisible())
         window->setWindowModality(Qt::ApplicationModal);
+    const bool wasVisible = window->isVisible();
     window->show();
-    window->raise();
-    // With no window manager nothing else would give the shown window the focus.
+    if (wasVisible)
+        window->raise();
+    // Showing a window makes it the active one; with no window manager nothing
+    // else would give it the focus.
     window->activateWindow();
-    if (modality == Modality::Modal && instance.window) {
+    if (modality == Modality::Modal && instance.window && !instance.modalLoop) {
         QEventLoop loop;
         instance.modalLoop = &loop;
         loop.exec(QEventLoop::DialogExec);
@@ -78,6 +132,9 @@ void unloadWindow(WindowInstance &instance)
     if (!window || instance.unloading)
         return;
     instance.unloading = true;
+    // Only the window the pupil is in hands the activation on: one closed
+    // while the pupil is in another program leaves that program alone.
+    const bool wasActive = window->isActiveWindow();
     window->Form_Unload();
     instance.window = nullptr;
     window->m_instance = nullptr;
@@ -86,6 +143,8 @@ void unloadWindow(WindowInstance &instance)
     if (instance.modalLoop)
         instance.modalLoop->quit();
     --g_loaded;
+    if (wasActive)
+        reactivatePrevious();
     if (g_loaded == 0 && g_onAllUnloaded)
         g_onAllUnloaded();
 }

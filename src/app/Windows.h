@@ -30,37 +30,38 @@ Form *loadWindow(WindowInstance &instance);
 void showWindow(WindowInstance &instance, Modality modality);
 void unloadWindow(WindowInstance &instance);
 
+// Records that `window` became the program's active window; returns whether it
+// came to it from another of the program's windows (or is shown for the first
+// time), which is when its activate event runs.
+bool noteActivation(Form *window);
+
 // How many windows are loaded now, and what happens when the last one unloads.
 int loadedWindowCount();
 void setOnAllUnloaded(std::function<void()> handler);
 
-template <class W>
-WindowInstance &instanceOf()
+template <class W> WindowInstance &instanceOf()
 {
-    static WindowInstance instance{.create = [] { return static_cast<Form *>(new W()); }, .window = {}};
+    static WindowInstance instance{.create = [] { return static_cast<Form *>(new W()); },
+                                   .window = {}};
     return instance;
 }
 
-template <class W>
-W *Loaded()
+template <class W> W *Loaded()
 {
     return static_cast<W *>(instanceOf<W>().window.data());
 }
 
-template <class W>
-W *Load()
+template <class W> W *Load()
 {
     return static_cast<W *>(loadWindow(instanceOf<W>()));
 }
 
-template <class W>
-void Show(Modality modality = Modality::Modeless)
+template <class W> void Show(Modality modality = Modality::Modeless)
 {
     showWindow(instanceOf<W>(), modality);
 }
 
-template <class W>
-void Unload()
+template <class W> void Unload()
 {
     unloadWindow(instanceOf<W>());
 }

@@ -14,6 +14,7 @@ constexpr Rgb kBlue{0, 0, 192};
 constexpr Font kHeading{"Arial", 18, false};
 constexpr Font kAddress{"Arial", 18, true};
 
+// clang-format off
 constexpr std::array kControls{
     ControlDef{.name = "Command1", .kind = Kind::CommandButton, .left = 1845, .top = 2796,
                .width = 2700, .height = 648, .caption = info::kCloseCaption,
@@ -36,6 +37,7 @@ constexpr WindowDef kFrmAutore{
     .back = kLightCyan,
     .controls = kControls,
 };
+// clang-format on
 
 } // namespace
 

@@ -42,19 +42,25 @@ bool ButtonBank::handle(BankButton *button, QEvent *event)
         const int code = vk::fromEvent(*key);
         if (code == vk::kTab)
             return false; // moving between controls with TAB is the toolkit's
+        // A held key acts once. Its repeats may arrive on another button or
+        // bank than the first press (ENTER on a centre moves to "Vai"), where
+        // the latches would not stop them, so they are dropped here.
+        if (key->isAutoRepeat())
+            return true;
         const QPointer<ButtonBank> alive(this);
         const QString text = key->text();
         const bool toolkitMaySee = keyDown(index, code);
         if (alive && !text.isEmpty())
             character(index, text);
         // SPACE and ENTER never reach the toolkit, which would click the button.
-        const bool clicks = code == vk::kSpace || code == vk::kEnter || key->key() == Qt::Key_Select;
+        const bool clicks =
+            code == vk::kSpace || code == vk::kEnter || key->key() == Qt::Key_Select;
         return !(toolkitMaySee && !clicks);
     }
     case QEvent::KeyRelease: {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->isAutoRepeat())
-            return true; // a held key acts once: its repeats neither act nor clear the latches
+            return true; // the key is still held: the latches stay as they are
         if (vk::fromEvent(*key) == vk::kTab)
             return false;
         keyUp(index);

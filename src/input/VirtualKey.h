@@ -24,7 +24,10 @@ constexpr int kNumpad9 = 105;
 constexpr int kMultiply = 106;
 constexpr int kF2 = 113;
 
-constexpr int letter(char upper) { return upper; }
+constexpr int letter(char upper)
+{
+    return upper;
+}
 
 // The code of the key of a key event, or kNone for a key no table can name.
 int fromEvent(const QKeyEvent &event);

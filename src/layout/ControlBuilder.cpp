@@ -27,24 +27,51 @@ QString objectNameFor(std::string_view name, int index)
 
 QFont fontFor(const Font &font)
 {
-    QFont qfont(QString::fromLatin1(font.family.data(), static_cast<qsizetype>(font.family.size())));
+    QFont qfont(
+        QString::fromLatin1(font.family.data(), static_cast<qsizetype>(font.family.size())));
     qfont.setPointSizeF(font.points);
     qfont.setBold(font.bold);
     return qfont;
 }
 
+namespace {
+// The exact twips a control was last given, with the pixels they came to: a
+// size read back in twips is then the one that was set, not a rounded one.
+constexpr auto kGeometryTwips = "geometryTwips";
+constexpr auto kGeometryPixels = "geometryPixels";
+} // namespace
+
 void moveControl(QWidget *widget, double left, double top, double width, double height)
 {
-    auto toPixels = [](double twips) { return twipsToPixels(twips); };
+    width = std::max(0.0, width);
+    height = std::max(0.0, height);
+    QRect pixels(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                 twipsToPixels(height));
     if (auto *frame = qobject_cast<Frame *>(widget); frame && frame->dock() != Dock::None) {
-        QWidget *client = widget->parentWidget();
-        const int w = std::max(0, toPixels(width));
-        const int x = frame->dock() == Dock::Left ? 0 : client->width() - w;
-        widget->setGeometry(x, 0, w, client->height());
-        return;
+        // Whatever place and height it is given, a docked box stands at its edge
+        // of the container and spans its whole height; only its width is free.
+        const QWidget *container = widget->parentWidget();
+        const int x = frame->dock() == Dock::Left ? 0 : container->width() - pixels.width();
+        pixels = QRect(x, 0, pixels.width(), container->height());
+        left = x * kTwipsPerPixel;
+        top = 0;
+        height = container->height() * kTwipsPerPixel;
     }
-    widget->setGeometry(toPixels(left), toPixels(top), std::max(0, toPixels(width)),
-                        std::max(0, toPixels(height)));
+    widget->setGeometry(pixels);
+    widget->setProperty(kGeometryTwips, QRectF(left, top, width, height));
+    widget->setProperty(kGeometryPixels, pixels);
+}
+
+QRectF geometryTwips(const QWidget *widget)
+{
+    // A control moved by other means since its last moveControl reads back from its pixels.
+    if (widget->property(kGeometryPixels).toRect() == widget->geometry())
+        return widget->property(kGeometryTwips).toRectF();
+    const QRect pixels = widget->geometry();
+    return {static_cast<double>(pixels.x() * kTwipsPerPixel),
+            static_cast<double>(pixels.y() * kTwipsPerPixel),
+            static_cast<double>(pixels.width() * kTwipsPerPixel),
+            static_cast<double>(pixels.height() * kTwipsPerPixel)};
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRectF>
 #include <vector>
 
 #include "layout/ControlDef.h"
@@ -32,6 +33,9 @@ QString objectNameFor(std::string_view name, int index);
 // Moves and sizes a control in twips, measured from its container. A picture
 // box docked to a side edge keeps spanning the window's inner height at that edge.
 void moveControl(QWidget *widget, double left, double top, double width, double height);
+// A control's place and size in twips: exactly what moveControl last gave it,
+// or its pixels in twips if it has been moved otherwise since.
+QRectF geometryTwips(const QWidget *widget);
 
 QFont fontFor(const Font &font);
 

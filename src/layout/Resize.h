@@ -23,8 +23,8 @@ using ProporzioniControlli = std::vector<Proporzioni>;
 // One entry per control of the collection, from the design geometry at the
 // design inner size (twips). A timer has no width or height and a menu item no
 // geometry at all: those fields stay 0.
-ProporzioniControlli MemorizzaProporzioni(const std::vector<Control> &controls,
-                                          double innerWidth, double innerHeight);
+ProporzioniControlli MemorizzaProporzioni(const std::vector<Control> &controls, double innerWidth,
+                                          double innerHeight);
 
 // Moves every movable control to its fractions of the inner size (twips);
 // timers, menu items, combo boxes and lines are left alone.

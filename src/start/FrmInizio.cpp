@@ -18,14 +18,15 @@
 namespace {
 
 constexpr std::array<const char *, start::kCentreCount> kNomiSole{
-    "Sole dello 0", "Sole dell' 1", "Sole del 2", "Sole del 3", "Sole del 4",  "Sole del 5",
+    "Sole dello 0", "Sole dell' 1", "Sole del 2",   "Sole del 3", "Sole del 4", "Sole del 5",
     "Sole del 6",   "Sole del 7",   "Sole dell' 8", "Sole del 9", "Sole del 10"};
 
 constexpr auto kSettingsFile = "ImpostazioniQo.dat";
 
 enum Comando : std::int16_t { Vai = 0, Ripristina = 1, Esci = 2 };
 
-std::vector<input::BankButton *> bankButtons(const app::Form &form, std::string_view name, int count)
+std::vector<input::BankButton *> bankButtons(const app::Form &form, std::string_view name,
+                                             int count)
 {
     std::vector<input::BankButton *> buttons;
     for (int i = 0; i < count; ++i)
@@ -181,7 +182,3 @@ void FrmInizio::mnuInfo_Click()
     app::Load<frmAutore>();
     app::Show<frmAutore>(app::Modality::Modal);
 }
-
-void FrmInizio::AvviaTendine() {}
-
-void FrmInizio::timerTendine_Timer() {}

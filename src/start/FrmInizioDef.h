@@ -10,6 +10,9 @@ namespace start {
 
 using namespace layout;
 
+// The tables are laid out to be read beside the design, one control a row.
+// clang-format off
+
 constexpr Rgb kPink{255, 128, 255};
 constexpr Rgb kNavy{0, 0, 128};
 constexpr Rgb kBlue{0, 0, 192};
@@ -123,5 +126,7 @@ inline constexpr WindowDef kFrmInizio{
     .controls = kFrmInizioControls,
     .tabOrder = kFrmInizioTabOrder,
 };
+
+// clang-format on
 
 } // namespace start

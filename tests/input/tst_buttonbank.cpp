@@ -1,0 +1,358 @@
+// The button bank mechanism on a bank made for the test: focus colours,
+// scanning with SPACE, confirmation by ENTER and by mouse, the latches, and
+// what the toolkit is and is not allowed to see.
+
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+#include "TestSupport.h"
+#include "input/BankButton.h"
+#include "input/ButtonBank.h"
+#include "input/VirtualKey.h"
+
+namespace {
+
+constexpr int kButtons = 4;
+
+// A window holding one bank of four buttons side by side. ENTER confirms; A
+// moves the focus to button 3; S and the left/right arrows are accepted
+// without an action of their own, so the toolkit still sees them.
+class BankWindow : public QWidget
+{
+public:
+    explicit BankWindow(input::BankOptions options)
+    {
+        namespace vk = input::vk;
+        std::vector<input::BankButton *> buttons;
+        for (int i = 0; i < kButtons; ++i) {
+            auto *button = new input::BankButton(this);
+            button->setObjectName(QStringLiteral("Button_%1").arg(i));
+            button->setCheckable(true);
+            button->setFocusPolicy(Qt::StrongFocus);
+            button->setGeometry(10 + i * 60, 10, 50, 30);
+            button->setBackColour(input::kRestColour);
+            buttons.push_back(button);
+        }
+        bank = new input::ButtonBank(
+            buttons,
+            {
+                input::KeyBinding{vk::kEnter, vk::kEnter,
+                                  [this](int, int index) { confirmed << index; }},
+                input::KeyBinding{vk::letter('A'), vk::letter('A'),
+                                  [this](int, int) { input::giveFocus(button(3)); }},
+                input::KeyBinding{vk::letter('S'), vk::letter('S')},
+                input::KeyBinding{vk::kLeft, vk::kLeft},
+                input::KeyBinding{vk::kRight, vk::kRight},
+            },
+            [this](int index) { confirmed << index; }, options, this);
+        resize(260, 50);
+    }
+
+    input::BankButton *button(int i) const { return bank->button(i); }
+    QWidget *focused() const { return focusWidget(); }
+
+    input::ButtonBank *bank = nullptr;
+    QList<int> confirmed;
+    QList<int> keysThatReachedTheWindow;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override { keysThatReachedTheWindow << event->key(); }
+};
+
+} // namespace
+
+class ButtonBankTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<BankWindow> m_window;
+
+    BankWindow *open(input::BankOptions options = {.mouseReleaseClearsLatches = true})
+    {
+        m_window = std::make_unique<BankWindow>(options);
+        m_window->show();
+        m_window->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_window.get()))
+            return nullptr;
+        input::giveFocus(m_window->button(0));
+        return m_window.get();
+    }
+
+    static void verifyOnlyFocusedIsHighlighted(const BankWindow *window)
+    {
+        for (int i = 0; i < kButtons; ++i) {
+            const bool focused = window->focused() == window->button(i);
+            QCOMPARE(window->button(i)->backColour(),
+                     focused ? input::kFocusColour : input::kRestColour);
+        }
+    }
+
+private Q_SLOTS:
+    void cleanup() { m_window.reset(); }
+
+    void theFocusColourFollowsTheFocus_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("space") << "space";
+        QTest::newRow("key of the table") << "key";
+        QTest::newRow("mouse press") << "mouse";
+        QTest::newRow("program") << "program";
+        QTest::newRow("tab") << "tab";
+    }
+
+    void theFocusColourFollowsTheFocus()
+    {
+        QFETCH(QString, how);
+        BankWindow *window = open();
+        QVERIFY(window);
+        QCOMPARE(window->button(0)->backColour(), input::kFocusColour);
+
+        if (how == "space")
+            testing::key(window, Qt::Key_Space);
+        else if (how == "key")
+            testing::key(window, Qt::Key_A);
+        else if (how == "mouse")
+            testing::click(window->button(2));
+        else if (how == "program")
+            input::giveFocus(window->button(3));
+        else
+            testing::key(window, Qt::Key_Tab);
+
+        QVERIFY(window->focused() != window->button(0));
+        verifyOnlyFocusedIsHighlighted(window);
+    }
+
+    void theFocusColourIsSetEvenInAnInactiveWindow()
+    {
+        BankWindow *window = open();
+        QVERIFY(window);
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+
+        QVERIFY(input::giveFocus(window->button(2)));
+        verifyOnlyFocusedIsHighlighted(window);
+        QCOMPARE(window->button(2)->backColour(), input::kFocusColour);
+    }
+
+    void spaceMovesToTheNextEnabledButtonAndWrapsAround()
+    {
+        BankWindow *window = open();
+        QVERIFY(window);
+        for (int expected : {1, 2, 3, 0}) {
+            testing::key(window, Qt::Key_Space);
+            QCOMPARE(window->focused(), window->button(expected));
+        }
+
+        // WHEN buttons 1 and 3 are disabled THEN scanning skips them
+        window->button(1)->setEnabled(false);
+        window->button(3)->setEnabled(false);
+        for (int expected : {2, 0, 2}) {
+            testing::key(window, Qt::Key_Space);
+            QCOMPARE(window->focused(), window->button(expected));
+        }
+
+        // WHEN only the focused button is enabled THEN the focus stays
+        window->button(0)->setEnabled(false);
+        testing::key(window, Qt::Key_Space);
+        QCOMPARE(window->focused(), window->button(2));
+        QVERIFY(window->confirmed.isEmpty());
+    }
+
+    void enterConfirmsTheFocusedButton()
+    {
+        BankWindow *window = open();
+        QVERIFY(window);
+        testing::key(window, Qt::Key_Space);
+        testing::key(window, Qt::Key_Return);
+        testing::key(window, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(window->confirmed, (QList<int>{1, 1}));
+    }
+
+    void anyMouseButtonConfirmsOnThePress_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("mouseButton");
+        QTest::newRow("left") << Qt::LeftButton;
+        QTest::newRow("right") << Qt::RightButton;
+        QTest::newRow("middle") << Qt::MiddleButton;
+    }
+
+    void anyMouseButtonConfirmsOnThePress()
+    {
+        QFETCH(Qt::MouseButton, mouseButton);
+        BankWindow *window = open();
+        QVERIFY(window);
+
+        testing::press(window->button(2), mouseButton);
+        QCOMPARE(window->confirmed, QList<int>{2});
+        QCOMPARE(window->focused(), window->button(2));
+        QVERIFY(window->button(2)->isChecked()); // drawn pressed in while held
+
+        testing::release(window->button(2), mouseButton);
+        QVERIFY(!window->button(2)->isChecked());
+        QVERIFY(!window->button(2)->isDown());
+        QCOMPARE(window->confirmed, QList<int>{2});
+    }
+
+    void aDoubleClickIsTwoPresses()
+    {
+        BankWindow *window = open();
+        QVERIFY(window);
+        testing::doubleClick(window->button(1));
+        QCOMPARE(window->confirmed, (QList<int>{1, 1}));
+        QVERIFY(!window->button(1)->isChecked());
+    }
+
+    void aDisabledButtonTakesNoPress()
+    {
+        BankWindow *window = open();
+        QVERIFY(window);
+        window->button(2)->setEnabled(false);
+        testing::click(window->button(2));
+        QVERIFY(window->confirmed.isEmpty());
+        QCOMPARE(window->focused(), window->button(0));
+    }
+
+    void spaceAndEnterNeverClickAButton()
+    {
+        BankWindow *window = open();
+        QVERIFY(window);
+        QSignalSpy clicks(window->button(0), &QAbstractButton::clicked);
+        QSignalSpy clicks3(window->button(3), &QAbstractButton::clicked);
+
+        testing::key(window, Qt::Key_Return);
+        testing::key(window, Qt::Key_A);
+        testing::key(window, Qt::Key_Space);
+        // with the key latch set the bank leaves keys alone, yet SPACE and
+        // ENTER still must not reach the toolkit
+        window->bank->TastoPremuto = true;
+        window->bank->SpazioPremuto = true;
+        testing::keyDown(window, Qt::Key_Return, QStringLiteral("\r"));
+        testing::keyDown(window, Qt::Key_Space, QStringLiteral(" "));
+
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(clicks3.count(), 0);
+        QVERIFY(!window->button(0)->isChecked());
+        QVERIFY(!window->button(0)->isDown());
+        QVERIFY(window->keysThatReachedTheWindow.isEmpty());
+    }
+
+    void keysOutsideTheTableAreSwallowedAndAcceptedOnesWithoutActionPassOn()
+    {
+        BankWindow *window = open();
+        QVERIFY(window);
+        for (Qt::Key key : {Qt::Key_X, Qt::Key_Up, Qt::Key_Escape, Qt::Key_Shift})
+            testing::key(window, key);
+        QVERIFY(window->keysThatReachedTheWindow.isEmpty());
+        QVERIFY(!window->bank->TastoPremuto);
+        QCOMPARE(window->focused(), window->button(0));
+
+        // S is accepted without an action: the toolkit handles it, and a push
+        // button passes it on to its window
+        testing::keyDown(window, Qt::Key_S, QStringLiteral("s"));
+        QCOMPARE(window->keysThatReachedTheWindow, QList<int>{Qt::Key_S});
+        QVERIFY(window->bank->TastoPremuto);
+        // the right arrow, accepted the same way, moves the focus as the toolkit does
+        testing::keyUp(window, Qt::Key_S, QStringLiteral("s"));
+        testing::key(window, Qt::Key_Right);
+        QCOMPARE(window->focused(), window->button(1));
+        QVERIFY(window->confirmed.isEmpty());
+    }
+
+    void aHeldKeyActsOnce_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("focusAfter");
+        QTest::addColumn<QList<int>>("confirmedAfter");
+        QTest::newRow("space") << Qt::Key_Space << " " << 1 << QList<int>{};
+        QTest::newRow("enter") << Qt::Key_Return << "\r" << 0 << QList<int>{0};
+        QTest::newRow("key of the table") << Qt::Key_A << "a" << 3 << QList<int>{};
+    }
+
+    void aHeldKeyActsOnce()
+    {
+        QFETCH(Qt::Key, key);
+        QFETCH(QString, text);
+        QFETCH(int, focusAfter);
+        QFETCH(QList<int>, confirmedAfter);
+        BankWindow *window = open();
+        QVERIFY(window);
+
+        testing::keyDown(window, key, text);
+        const bool spaceLatch = window->bank->SpazioPremuto;
+        const bool keyLatch = window->bank->TastoPremuto;
+        for (int i = 0; i < 5; ++i) {
+            testing::keyUp(window, key, text, true);
+            testing::keyDown(window, key, text, true);
+        }
+        // THEN the repeats neither acted nor cleared the latches
+        QCOMPARE(window->focused(), window->button(focusAfter));
+        QCOMPARE(window->confirmed, confirmedAfter);
+        QCOMPARE(window->bank->SpazioPremuto, spaceLatch);
+        QCOMPARE(window->bank->TastoPremuto, keyLatch);
+        QVERIFY(spaceLatch || keyLatch);
+
+        // WHEN the key is let go THEN the latches clear and it acts again
+        testing::keyUp(window, key, text);
+        QVERIFY(!window->bank->SpazioPremuto);
+        QVERIFY(!window->bank->TastoPremuto);
+        input::giveFocus(window->button(0));
+        testing::key(window, key);
+        QCOMPARE(window->focused(), window->button(focusAfter));
+        QCOMPARE(window->confirmed.size(), 2 * confirmedAfter.size());
+    }
+
+    void aLatchedBankIgnoresTheNextKeyUntilAKeyOrMouseRelease()
+    {
+        BankWindow *window = open();
+        QVERIFY(window);
+        window->bank->TastoPremuto = true;
+        testing::keyDown(window, Qt::Key_A, QStringLiteral("a"));
+        QCOMPARE(window->focused(), window->button(0));
+        testing::keyUp(window, Qt::Key_A, QStringLiteral("a"));
+        testing::key(window, Qt::Key_A);
+        QCOMPARE(window->focused(), window->button(3));
+
+        // a mouse release clears the latches on a bank that asks for it
+        window->bank->TastoPremuto = true;
+        window->bank->SpazioPremuto = true;
+        testing::click(window->button(1));
+        QVERIFY(!window->bank->TastoPremuto);
+        QVERIFY(!window->bank->SpazioPremuto);
+    }
+
+    void aMouseReleaseKeepsTheLatchesOnABankThatDoesNotClearThem()
+    {
+        BankWindow *window = open({.mouseReleaseClearsLatches = false});
+        QVERIFY(window);
+        window->bank->TastoPremuto = true;
+        testing::click(window->button(1));
+        QVERIFY(window->bank->TastoPremuto);
+        QCOMPARE(window->confirmed, QList<int>{1});
+    }
+
+    void aKeyReleaseClearsTheSelectionOnlyWhereTheBankSaysSo_data()
+    {
+        QTest::addColumn<bool>("keyUpClearsSelection");
+        QTest::newRow("clears") << true;
+        QTest::newRow("keeps") << false;
+    }
+
+    void aKeyReleaseClearsTheSelectionOnlyWhereTheBankSaysSo()
+    {
+        QFETCH(bool, keyUpClearsSelection);
+        BankWindow *window = open({.keyUpClearsSelection = keyUpClearsSelection});
+        QVERIFY(window);
+        window->button(0)->setChecked(true);
+        testing::key(window, Qt::Key_X);
+        QCOMPARE(window->button(0)->isChecked(), !keyUpClearsSelection);
+    }
+};
+
+QTEST_MAIN(ButtonBankTest)
+#include "tst_buttonbank.moc"
