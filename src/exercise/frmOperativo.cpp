@@ -407,10 +407,14 @@ void frmOperativo::Timer2_Timer()
         if (m_picture11Height - frame.height <= frame.top)
             passo = static_cast<std::int16_t>(~passo);
     }
+    // Only a disc going up turns at the top. A disc whose climb ended exactly
+    // one down step past the top lands on it going down: turned there, it
+    // would climb again, be turned again at every tick and leave the panel for
+    // good. At the design size no disc ever meets that case.
     for (int i = exercise::kDiscCount - 1; i >= 0; --i) {
         const MovingFrame &frame = m_frame2.at(static_cast<size_t>(i));
         std::int16_t &passo = exercise::passoRimbalzo(state, i);
-        if (frame.top <= 0)
+        if (frame.top <= 0 && passo < 0)
             passo = static_cast<std::int16_t>(~passo);
     }
 }

@@ -39,9 +39,10 @@ bool giveFocus(QWidget *widget)
         return false;
     widget->setFocus(Qt::OtherFocusReason);
     // In a window that is not active the toolkit records the focus without
-    // telling the widget, so the bank recolours itself here.
-    if (auto *button = qobject_cast<BankButton *>(widget); button && button->bank())
-        button->bank()->syncColours();
+    // telling either button, so every bank of the window recolours itself
+    // here: the one that lost the focus may be another bank.
+    for (ButtonBank *bank : window->findChildren<ButtonBank *>())
+        bank->syncColours();
     return true;
 }
 
