@@ -39,10 +39,8 @@ bool giveFocus(QWidget *widget)
         return false;
     widget->setFocus(Qt::OtherFocusReason);
     // In a window that is not active the toolkit records the focus without
-    // telling either button, so every bank of the window recolours itself
-    // here: the one that lost the focus may be another bank.
-    for (ButtonBank *bank : window->findChildren<ButtonBank *>())
-        bank->syncColours();
+    // telling either button.
+    ButtonBank::syncColours(window);
     return true;
 }
 

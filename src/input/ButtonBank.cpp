@@ -42,17 +42,10 @@ ButtonBank::ButtonBank(std::vector<BankButton *> buttons, std::vector<KeyBinding
         button(i)->attach(this, i);
 }
 
-void ButtonBank::syncColours()
+void ButtonBank::syncColours(const QWidget *window)
 {
-    // The focus can come from another window straight to this bank, and the
-    // bank that showed it before in this window then sees no focus-lost
-    // event: recolour every bank of the window.
-    syncOwnColours();
-    if (m_buttons.empty())
-        return;
-    for (ButtonBank *bank : m_buttons.front()->window()->findChildren<ButtonBank *>())
-        if (bank != this)
-            bank->syncOwnColours();
+    for (ButtonBank *bank : window->findChildren<ButtonBank *>())
+        bank->syncOwnColours();
 }
 
 void ButtonBank::syncOwnColours()
@@ -116,7 +109,7 @@ bool ButtonBank::handle(BankButton *button, QEvent *event)
     case QEvent::FocusIn:
     case QEvent::FocusOut:
         button->setChecked(false);
-        syncColours();
+        syncColours(button->window());
         return false;
     default:
         return false;

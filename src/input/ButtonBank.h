@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QWidget>
 #include <functional>
 #include <vector>
 
@@ -48,9 +49,11 @@ public:
     bool SpazioPremuto = false;
     bool TastoPremuto = false;
 
-    // Colours every button of the window's banks for whether it holds the
-    // window's focus.
-    void syncColours();
+    // Colours every button of every bank of `window` for whether it holds the
+    // window's focus. The focus can come to a bank from another window, or be
+    // given in a window that is not active, without a focus-lost event for the
+    // button that showed it before, so all banks of the window are recoloured.
+    static void syncColours(const QWidget *window);
 
     // Returns true when the event is consumed and the toolkit must not see it.
     bool handle(BankButton *button, QEvent *event);
