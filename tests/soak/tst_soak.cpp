@@ -7,8 +7,9 @@
 //
 // The walk runs from a zero-interval timer, so it goes on inside the nested
 // event loop of a modal window. The program's own timers are held back and
-// ticked by the walk instead: a replay meets the same ticks at the same steps.
-// (The addends of each sun still come from the program's clock-seeded draw.)
+// ticked by the walk instead, and the time of day the program reads (it seeds
+// the draw of every sun) is a clock of the walk's own: a replay meets the same
+// ticks and the same suns at the same steps.
 
 #include <QApplication>
 #include <QEventLoop>
@@ -24,11 +25,14 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <dlfcn.h>
 #include <functional>
 #include <map>
 #include <optional>
 #include <random>
+#include <sys/time.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 
 #include "app/SharedState.h"
@@ -123,6 +127,51 @@ void onFatalSignal(int signal)
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
+
+// The time of day in this process: from a start fixed by the seed, one
+// millisecond later at every reading. Other clocks (the event loop's
+// monotonic one) are the system's.
+std::atomic<qint64> g_timeOfDay{0}; // microseconds since the epoch; 0 until the walk starts
+
+qint64 readTimeOfDay()
+{
+    constexpr qint64 kReading = 1000;
+    return g_timeOfDay.fetch_add(kReading) + kReading;
+}
+
+using ClockGetTime = int (*)(clockid_t, timespec *);
+using GetTimeOfDay = int (*)(timeval *, void *);
+
+template <class F> F systemCall(const char *name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+extern "C" int clock_gettime(clockid_t clock, timespec *when) noexcept
+{
+    static const ClockGetTime system = systemCall<ClockGetTime>("clock_gettime");
+    if (clock != CLOCK_REALTIME || g_timeOfDay.load() == 0)
+        return system(clock, when);
+    const qint64 micro = readTimeOfDay();
+    when->tv_sec = static_cast<time_t>(micro / 1000000);
+    when->tv_nsec = static_cast<long>(micro % 1000000 * 1000);
+    return 0;
+}
+
+extern "C" int gettimeofday(timeval *__restrict when, void *__restrict zone) noexcept
+{
+    static const GetTimeOfDay system = systemCall<GetTimeOfDay>("gettimeofday");
+    if (g_timeOfDay.load() == 0)
+        return system(when, zone);
+    const qint64 micro = readTimeOfDay();
+    when->tv_sec = static_cast<time_t>(micro / 1000000);
+    when->tv_usec = static_cast<suseconds_t>(micro % 1000000);
+    return 0;
+}
+
+namespace {
 
 // Qt's messages during the walk, counted by their text with the numbers left
 // out; the offscreen platform's notes on what it cannot do are no finding.
@@ -244,6 +293,10 @@ public:
     Walk(quint64 seed, qint64 steps) : m_seed(seed), m_steps(steps), m_random(seed)
     {
         g_seed = seed;
+        // A school morning, a different one for every seed.
+        constexpr qint64 kFirstMorning = 1'700'000'000'000'000; // microseconds since the epoch
+        constexpr qint64 kDay = 86'400'000'000;
+        g_timeOfDay = kFirstMorning + static_cast<qint64>(seed % 3650) * kDay;
         qApp->installEventFilter(this);
         app::setOnAllUnloaded([this] { programEnded(); });
         connect(&m_driver, &QTimer::timeout, this, [this] { tick(); });
@@ -251,6 +304,7 @@ public:
 
     ~Walk() override
     {
+        g_timeOfDay = 0;
         app::setOnAllUnloaded({});
         qApp->removeEventFilter(this);
     }
@@ -1459,7 +1513,9 @@ private Q_SLOTS:
               "state: instructions window opened", "state: program ended",
               "state: exercise window opened", "state: steps with the exercise window minimised",
               "state: steps in the completed state (blinking)",
-              "state: steps between a full check and its first blink"})
+              "state: steps between a full check and its first blink", "event: tick timerTendine",
+              "event: tick Timer2", "event: tick Timer3", "event: resize to nothing",
+              "event: held key: auto-repeat"})
             QVERIFY2(walk.count(QString::fromLatin1(reached)) > 0, reached);
     }
 };
