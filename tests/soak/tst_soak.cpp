@@ -1520,5 +1520,17 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(SoakTest)
+// A replay runs the binary by hand: the walk is made for the offscreen platform.
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
+        qputenv("QT_FONT_DPI", "96");
+    QApplication application(argc, argv);
+    application.setAttribute(Qt::AA_Use96Dpi, true);
+    SoakTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_soak.moc"
