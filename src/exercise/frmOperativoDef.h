@@ -12,9 +12,6 @@ namespace exercise {
 
 using namespace layout;
 
-constexpr Rgb kBlue{0, 0, 192};
-constexpr Rgb kRed{192, 0, 0};
-constexpr Rgb kYellow{255, 255, 0};
 constexpr Rgb kCentreBorder{192, 64, 0};
 constexpr Rgb kPink{255, 192, 255};
 

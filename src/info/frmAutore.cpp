@@ -10,7 +10,6 @@ namespace {
 
 using namespace layout;
 
-constexpr Rgb kBlue{0, 0, 192};
 constexpr Font kHeading{"Arial", 18, false};
 constexpr Font kAddress{"Arial", 18, true};
 

@@ -26,6 +26,11 @@ constexpr Rgb kOrange{255, 192, 128};
 constexpr Rgb kPaleYellow{255, 255, 128};
 constexpr Rgb kLightCyan{192, 255, 255};
 constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kBlue{0, 0, 192};
+constexpr Rgb kNavy{0, 0, 128};
+constexpr Rgb kRed{192, 0, 0};
+constexpr Rgb kDarkRed{128, 0, 0};
+constexpr Rgb kYellow{255, 255, 0};
 
 enum class Kind : std::uint8_t {
     Timer,

@@ -14,10 +14,6 @@ using namespace layout;
 // clang-format off
 
 constexpr Rgb kPink{255, 128, 255};
-constexpr Rgb kNavy{0, 0, 128};
-constexpr Rgb kBlue{0, 0, 192};
-constexpr Rgb kDarkRed{128, 0, 0};
-constexpr Rgb kRed{192, 0, 0};
 
 constexpr int kCurtainInterval = 10; // milliseconds
 constexpr int kCentreCount = 11;
