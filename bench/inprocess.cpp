@@ -22,9 +22,8 @@
 
 #include "app/Accessibility.h"
 #include "app/Application.h"
-#include "app/SharedState.h"
 #include "app/Windows.h"
-#include "exercise/Stato.h"
+#include "exercise/Esercizio.h"
 #include "exercise/frmOperativo.h"
 #include "exercise/frmOperativoDef.h"
 #include "input/BankButton.h"
@@ -187,10 +186,10 @@ double keyClickMicroseconds(QWindow *window, int count)
     return static_cast<double>(clock.nsecsElapsed()) / 1e3 / count;
 }
 
-void measureKeypad()
+void measureKeypad(FrmInizio *start)
 {
-    app::NumeroCentrale = kCentre;
-    app::Load<frmOperativo>();
+    start->esercizio().setNumeroCentrale(kCentre);
+    app::Load<frmOperativo>(start->esercizio());
     app::Show<frmOperativo>();
     frmOperativo *window = app::Loaded<frmOperativo>();
     if (!window || !QTest::qWaitForWindowActive(window)) {
@@ -201,7 +200,7 @@ void measureKeypad()
     keyClickMicroseconds(handle, static_cast<int>(kKeyMix.size()) * 10); // glyphs in the cache
     const double handling = handlingMicroseconds(handle, kKeystrokes);
     const double clicked = keyClickMicroseconds(handle, kClickedKeystrokes);
-    const bool entry = exercise::state.RaggioCorrente == 0 &&
+    const bool entry = window->esercizio().stato().RaggioCorrente == 0 &&
                        !window->Option1(exercise::kNuovoSole)->isEnabled() &&
                        !window->Option1(exercise::kEsco)->isEnabled();
     result(
@@ -246,7 +245,7 @@ void measureRelayout(FrmInizio *start)
     const QString goal = QStringLiteral("under 500 µs");
     result(QStringLiteral("one re-layout of the start window (median)"),
            QStringLiteral("%1 µs").arg(relayoutMicroseconds(start), 0, 'f', 1), goal);
-    app::Load<frmOperativo>();
+    app::Load<frmOperativo>(start->esercizio());
     app::Show<frmOperativo>();
     frmOperativo *exercise = app::Loaded<frmOperativo>();
     if (!exercise || !QTest::qWaitForWindowExposed(exercise))
@@ -381,13 +380,13 @@ void measureTimers(FrmInizio *start)
     reportTimers(QStringLiteral("once the curtains have opened"), QStringLiteral("none"),
                  QStringLiteral("none"));
 
-    app::NumeroCentrale = kCentre;
+    start->esercizio().setNumeroCentrale(kCentre);
     start->EseguiComando(0);
     frmOperativo *window = app::Loaded<frmOperativo>();
     if (!window || !QTest::qWaitForWindowActive(window))
         return;
     for (int ray = 0; ray < exercise::kRayCount; ++ray) {
-        for (const QChar digit : QString::number(exercise::state.Somme.at(size_t(ray))))
+        for (const QChar digit : QString::number(window->esercizio().stato().Somme.at(size_t(ray))))
             QTest::keyClick(window->windowHandle(),
                             static_cast<Qt::Key>(Qt::Key_0 + digit.digitValue()));
         QTest::keyClick(window->windowHandle(), Qt::Key_Return);
@@ -419,7 +418,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     measureVai(start);
-    measureKeypad();
+    measureKeypad(start);
     measureRelayout(start);
     waitUntil([start] { return !start->timerTendine()->isActive(); });
     measureTimers(start);

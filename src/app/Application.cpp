@@ -10,7 +10,6 @@
 
 #include "app/Accessibility.h"
 #include "app/Windows.h"
-#include "start/FrmInizio.h"
 
 namespace app {
 
@@ -77,7 +76,7 @@ bool haveDisplay()
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-int run(int argc, char *argv[])
+int run(int argc, char *argv[], const std::function<void()> &showFirstWindow)
 {
     if (argc > 0 && argv[0] && *argv[0])
         g_program = argv[0];
@@ -94,8 +93,7 @@ int run(int argc, char *argv[])
     installAccessibility();
     setOnAllUnloaded([] { QCoreApplication::exit(0); });
 
-    Load<FrmInizio>();
-    Show<FrmInizio>(Modality::Modeless);
+    showFirstWindow();
     const int status = QApplication::exec();
     // The windows unloaded last are still waiting to be destroyed.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -4,8 +4,10 @@
 #include <QEvent>
 #include <QMenuBar>
 
+#include "app/Accessibility.h"
 #include "app/Application.h"
 #include "app/Windows.h"
+#include "input/BankButton.h"
 #include "layout/Controls.h"
 
 namespace app {
@@ -39,7 +41,10 @@ Form::Form(const layout::WindowDef &definition) : m_definition(definition)
     setCentralWidget(m_client);
     m_client->resize(layout::twipsToPixels(definition.innerWidth),
                      layout::twipsToPixels(definition.innerHeight));
-    m_controls = layout::buildControls(definition, this, m_client);
+    // Every graphical option button belongs to a bank, which the window sets up.
+    m_controls = layout::buildControls(definition, this, m_client, [](QWidget *parent) {
+        return static_cast<layout::FlatButton *>(new input::BankButton(parent));
+    });
     m_client->installEventFilter(this);
 }
 
@@ -80,6 +85,35 @@ QObject *Form::findControl(std::string_view name, int index) const
         if (control.object && control.object->objectName() == objectName)
             return control.object;
     return nullptr;
+}
+
+const layout::ControlDef *Form::definitionOf(const QObject *control) const
+{
+    for (const layout::Control &entry : m_controls)
+        if (entry.object == control)
+            return entry.def;
+    return nullptr;
+}
+
+QString Form::accessibleDescription(const QWidget *) const
+{
+    return {};
+}
+
+void Form::descriptionsChanged()
+{
+    // One handler may change the state many times over; the screen reader
+    // hears of the descriptions once it has finished.
+    if (m_describing)
+        return;
+    m_describing = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_describing = false;
+            notifyDescriptions(*this);
+        },
+        Qt::QueuedConnection);
 }
 
 bool Form::event(QEvent *event)

@@ -9,6 +9,7 @@
 // class: Load<W>(), Show<W>(), Unload<W>() and Loaded<W>() in Windows.h.
 
 #include <QMainWindow>
+#include <functional>
 #include <vector>
 
 #include "layout/ControlBuilder.h"
@@ -18,7 +19,7 @@ namespace app {
 
 struct WindowInstance;
 class Form;
-Form *loadWindow(WindowInstance &instance);
+Form *loadWindow(WindowInstance &instance, const std::function<Form *()> &create);
 void unloadWindow(WindowInstance &instance);
 bool noteActivation(Form *window);
 
@@ -47,6 +48,14 @@ public:
         return qobject_cast<T *>(findControl(name, index));
     }
     QObject *findControl(std::string_view name, int index = -1) const;
+    // The design entry a control of this window was built from, or null.
+    const layout::ControlDef *definitionOf(const QObject *control) const;
+
+    // What a screen reader reads of one of the window's controls beside its
+    // caption; none unless the window says. A window whose descriptions
+    // follow its state calls descriptionsChanged() after every change.
+    virtual QString accessibleDescription(const QWidget *control) const;
+    void descriptionsChanged();
 
     // The window's table of layout fractions: filled at load from the design
     // geometry, re-applied at every resize.
@@ -68,7 +77,7 @@ protected:
 
 private:
     friend struct WindowInstance;
-    friend Form *loadWindow(WindowInstance &instance);
+    friend Form *loadWindow(WindowInstance &instance, const std::function<Form *()> &create);
     friend void unloadWindow(WindowInstance &instance);
     friend bool noteActivation(Form *window);
 
@@ -78,6 +87,7 @@ private:
     WindowInstance *m_instance = nullptr;
     quint64 m_serial = 0; // tells this window from any other loaded before or after it
     bool m_resizing = false;
+    bool m_describing = false; // a notice of changed descriptions is on its way
 };
 
 } // namespace app

@@ -85,11 +85,11 @@ bool noteActivation(Form *window)
     return fromAnotherWindow;
 }
 
-Form *loadWindow(WindowInstance &instance)
+Form *loadWindow(WindowInstance &instance, const std::function<Form *()> &create)
 {
-    if (instance.window)
+    if (instance.window || !create)
         return instance.window;
-    Form *window = instance.create();
+    Form *window = create();
     window->m_instance = &instance;
     window->m_serial = ++g_serials;
     instance.window = window;
@@ -102,7 +102,7 @@ Form *loadWindow(WindowInstance &instance)
 
 void showWindow(WindowInstance &instance, Modality modality)
 {
-    Form *window = loadWindow(instance);
+    Form *window = loadWindow(instance, instance.create);
     if (!window)
         return;
     if (!instance.shownBefore) {

@@ -8,6 +8,7 @@
 
 #include <QPointer>
 #include <functional>
+#include <type_traits>
 
 #include "app/Form.h"
 
@@ -19,6 +20,8 @@ enum class Modality { Modeless, Modal };
 
 struct WindowInstance
 {
+    // How Show loads the window when it is not loaded; empty for a window
+    // that must be handed what it works on, which only Load can do.
     std::function<Form *()> create;
     QPointer<Form> window;
     QEventLoop *modalLoop = nullptr;
@@ -26,7 +29,7 @@ struct WindowInstance
     bool shownBefore = false;
 };
 
-Form *loadWindow(WindowInstance &instance);
+Form *loadWindow(WindowInstance &instance, const std::function<Form *()> &create);
 void showWindow(WindowInstance &instance, Modality modality);
 void unloadWindow(WindowInstance &instance);
 
@@ -41,8 +44,12 @@ void setOnAllUnloaded(std::function<void()> handler);
 
 template <class W> WindowInstance &instanceOf()
 {
-    static WindowInstance instance{.create = [] { return static_cast<Form *>(new W()); },
-                                   .window = {}};
+    static WindowInstance instance = [] {
+        WindowInstance made;
+        if constexpr (std::is_default_constructible_v<W>)
+            made.create = [] { return static_cast<Form *>(new W()); };
+        return made;
+    }();
     return instance;
 }
 
@@ -51,9 +58,12 @@ template <class W> W *Loaded()
     return static_cast<W *>(instanceOf<W>().window.data());
 }
 
-template <class W> W *Load()
+// Loads the window if it is not loaded, built with `args`, and returns it.
+template <class W, class... Args> W *Load(Args &&...args)
 {
-    return static_cast<W *>(loadWindow(instanceOf<W>()));
+    return static_cast<W *>(loadWindow(instanceOf<W>(), [&args...] {
+        return static_cast<Form *>(new W(std::forward<Args>(args)...));
+    }));
 }
 
 template <class W> void Show(Modality modality = Modality::Modeless)

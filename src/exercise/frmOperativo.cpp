@@ -2,17 +2,11 @@
 
 #include <QAction>
 #include <QPointer>
-#include <QTime>
 #include <QTimer>
-#include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <limits>
-#include <random>
 
-#include "app/SharedState.h"
 #include "app/Windows.h"
-#include "exercise/Stato.h"
+#include "exercise/Descrizioni.h"
 #include "exercise/frmOperativoDef.h"
 #include "info/frmAutore.h"
 #include "info/frmIstruzioni.h"
@@ -23,58 +17,38 @@
 
 namespace {
 
-using exercise::state;
-
-constexpr int kMaxAddendo = 10;
-constexpr qsizetype kMaxCifre = 3;
-constexpr std::array<std::int16_t, exercise::kDiscCount> kPassiIniziali{30, 15, 20, 10};
-
-const QString kAttesa = QStringLiteral("?");
-const QString kUsato = QStringLiteral("si");
+using exercise::Verdetto;
 
 const QColor kRisultatoRiposo = layout::toColor(layout::kPaleYellow);
 const QColor kRisultatoEsatto{245, 245, 0};
 const QColor kRisultatoErrato{255, 115, 0};
 const QColor kLampeggioChiaro{255, 255, 192};
-const QColor kLampeggioGiallo{255, 255, 0};
+const QColor kLampeggioGiallo = layout::toColor(layout::kYellow);
+const QColor kSoleRiposo = layout::toColor(layout::kPeach);
 
-std::seed_seq::result_type lowBits(long long value)
+QColor coloreDel(Verdetto verdetto)
 {
-    return static_cast<std::seed_seq::result_type>(value & 0xffffffffLL);
-}
-
-// Seconds since midnight to the millisecond, mixed with the high-resolution
-// clock, so that two suns drawn within the same millisecond still differ.
-std::mt19937 seededFromClock()
-{
-    const long long fine = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    std::seed_seq seed{lowBits(QTime::currentTime().msecsSinceStartOfDay()), lowBits(fine),
-                       lowBits(fine >> 32)};
-    return std::mt19937(seed);
-}
-
-// The leading decimal digits of a caption as a number; 0 when there are none.
-int valoreDi(const QString &caption)
-{
-    int value = 0;
-    for (const QChar c : caption) {
-        if (!c.isDigit())
-            break;
-        value = value * 10 + c.digitValue();
+    switch (verdetto) {
+    case Verdetto::Esatto:
+        return kRisultatoEsatto;
+    case Verdetto::Errato:
+        return kRisultatoErrato;
+    case Verdetto::DaControllare:
+        break;
     }
-    return value;
+    return kRisultatoRiposo;
 }
 
-void conta(std::int16_t &counter)
+void setBackColourIfChanged(QWidget *widget, const QColor &colour)
 {
-    // Nothing reads the counters; they stop at the top of their range rather than wrap.
-    if (counter < std::numeric_limits<std::int16_t>::max())
-        ++counter;
+    if (layout::backColour(widget) != colour)
+        layout::setBackColour(widget, colour);
 }
 
 } // namespace
 
-frmOperativo::frmOperativo() : app::Form(exercise::kFrmOperativo)
+frmOperativo::frmOperativo(exercise::Esercizio &esercizio)
+    : app::Form(exercise::kFrmOperativo), m_esercizio(esercizio)
 {
     using input::KeyBinding;
     namespace vk = input::vk;
@@ -92,9 +66,9 @@ frmOperativo::frmOperativo() : app::Form(exercise::kFrmOperativo)
                        [this](int key, int) { digitKey(key - vk::kNumpad0); }},
             KeyBinding{vk::letter('C'), vk::letter('C'),
                        [this](int, int) {
-                           if (Option1(exercise::kCancella)->isEnabled()) {
+                           if (m_esercizio.stato().Abilitati.at(exercise::kCancella)) {
                                input::giveFocus(Option1(exercise::kCancella));
-                               CancellaCifra(true);
+                               m_esercizio.CancellaCifra(true);
                            }
                        }},
             KeyBinding{vk::letter('A'), vk::letter('A'),
@@ -103,7 +77,8 @@ frmOperativo::frmOperativo() : app::Form(exercise::kFrmOperativo)
                        [this](int, int) { focusIfEnabled(exercise::kNuovoSole); }},
             KeyBinding{vk::letter('E'), vk::letter('E'),
                        [this](int, int) { focusIfEnabled(exercise::kEsco); }},
-            KeyBinding{vk::kBackspace, vk::kBackspace, [this](int, int) { CancellaCifra(false); }},
+            KeyBinding{vk::kBackspace, vk::kBackspace,
+                       [this](int, int) { m_esercizio.CancellaCifra(false); }},
             KeyBinding{
                 vk::kEnter, vk::kEnter,
                 [this](int, int index) { AttivaPulsante(static_cast<std::int16_t>(index)); }},
@@ -121,8 +96,6 @@ frmOperativo::frmOperativo() : app::Form(exercise::kFrmOperativo)
         m_lblSegno[at] = control<layout::Label>("lblSegno", i);
         m_lblUguale[at] = control<layout::Label>("lblUguale", i);
         m_lblRisultato[at] = control<layout::Label>("lblRisultato", i);
-        connect(m_lblRisultato[at], &layout::Label::captionChanged, this,
-                [this, i] { lblRisultato_Change(static_cast<std::int16_t>(i)); });
     }
     m_frame1 = control<layout::Frame>("frame1");
     m_picture11 = control<layout::Frame>("Picture11");
@@ -132,6 +105,13 @@ frmOperativo::frmOperativo() : app::Form(exercise::kFrmOperativo)
     connect(m_timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
     connect(m_timer3, &QTimer::timeout, this, [this] { Timer3_Timer(); });
     connect(m_mnuIstruzioni, &QAction::triggered, this, [this] { mnuIstruzioni_Click(); });
+
+    using exercise::Esercizio;
+    connect(&m_esercizio, &Esercizio::raggioCambiato, this, [this](int ray) { drawRay(ray); });
+    connect(&m_esercizio, &Esercizio::soleCreato, this, [this] { drawSun(); });
+    connect(&m_esercizio, &Esercizio::pulsanteCambiato, this, [this](int i) { drawKey(i); });
+    connect(&m_esercizio, &Esercizio::festaCambiata, this, [this](bool on) { celebrate(on); });
+    connect(&m_esercizio, &Esercizio::lampeggioCambiato, this, [this] { drawBlink(); });
 
     // The bouncing frames start at their design places, in twips.
     const std::vector<layout::Control> &collection = controls();
@@ -160,14 +140,18 @@ input::BankButton *frmOperativo::Option1(int index) const
 void frmOperativo::Form_Load()
 {
     MemorizzaProporzioni();
-    for (int i = 0; i < exercise::kDiscCount; ++i)
-        exercise::passoRimbalzo(state, i) = kPassiIniziali.at(static_cast<size_t>(i));
     for (int i = 0; i < exercise::kRayCount; ++i) {
         Label2(i)->setCaption(QString());
         lblSegno(i)->setCaption(QStringLiteral("+"));
         lblUguale(i)->setCaption(QStringLiteral("="));
     }
-    NuovoSole();
+    m_esercizio.Carica();
+    // The exercise may have been left in any state by an earlier window: the
+    // new window shows all of it, and the timers (one created running) stop.
+    celebrate(m_esercizio.stato().Festa);
+    for (int i = 0; i < exercise::kKeypadCount; ++i)
+        drawKey(i);
+    drawBlink();
 }
 
 void frmOperativo::Form_Resize()
@@ -183,105 +167,24 @@ void frmOperativo::Form_Unload()
     m_timer3->stop();
 }
 
-void frmOperativo::NuovoSole()
-{
-    m_timer2->stop();
-    m_timer3->stop();
-    m_picture11->hide();
-    state.ContatoreLampeggi = 0;
-    state.RaggioCorrente = 0;
-    state.VerificaAvviata = false;
-    for (QString &entry : state.TabellaUsati)
-        entry.clear();
-    for (int i = 0; i < exercise::kRayCount; ++i) {
-        lblRisultato(i)->setCaption(QString());
-        layout::setBackColour(lblRisultato(i), kRisultatoRiposo);
-        lblSegno(i)->hide();
-        lblUguale(i)->hide();
-    }
-    lblRisultato(0)->setCaption(kAttesa);
-    lblSegno(0)->show();
-    lblUguale(0)->show();
-    // Clearing the captions enabled "Avanti" through the change rule: this
-    // puts it back off, so every sun starts with "Avanti" disabled.
-    AbilitaTastierino();
-    CreaSole();
-}
-
-void frmOperativo::CreaSole()
-{
-    std::mt19937 generator = seededFromClock();
-    std::uniform_real_distribution<double> uniform(0.0, 1.0);
-    for (int i = 0; i < exercise::kRayCount; ++i) {
-        int n = 0;
-        do {
-            // min() keeps a draw that rounds up to 1.0 inside 1..10.
-            n = std::min(static_cast<int>(std::floor(uniform(generator) * kMaxAddendo)) + 1,
-                         kMaxAddendo);
-            state.NumeroEstratto = static_cast<std::uint8_t>(n);
-        } while (state.TabellaUsati.at(static_cast<size_t>(n)) == kUsato);
-        state.TabellaUsati.at(static_cast<size_t>(n)) = kUsato;
-        m_label1->setCaption(QString::number(app::NumeroCentrale));
-        state.Addendi.at(static_cast<size_t>(i)) = static_cast<std::uint8_t>(n);
-        Label2(i)->setCaption(QString::number(n));
-        state.Somme.at(static_cast<size_t>(i)) = static_cast<std::uint8_t>(app::NumeroCentrale + n);
-    }
-}
-
-layout::Label *frmOperativo::currentResult() const
-{
-    // Once a check has found all eight right there is no current result.
-    if (state.RaggioCorrente < 0 || state.RaggioCorrente >= exercise::kRayCount)
-        return nullptr;
-    return lblRisultato(state.RaggioCorrente);
-}
-
-void frmOperativo::InserisciCifra(int cifra)
-{
-    layout::Label *result = currentResult();
-    if (!result)
-        return;
-    if (result->caption() == kAttesa)
-        result->setCaption(QString());
-    result->setCaption(result->caption() + QString::number(cifra));
-    if (result->caption().startsWith(QLatin1Char('0')))
-        result->setCaption(kAttesa);
-    if (result->caption().size() >= kMaxCifre)
-        result->setCaption(result->caption().left(kMaxCifre));
-}
-
-void frmOperativo::CancellaCifra(bool disabilita)
-{
-    layout::Label *result = currentResult();
-    if (!result)
-        return;
-    const QString caption = result->caption();
-    result->setCaption(caption.left(std::max<qsizetype>(0, caption.size() - 1)));
-    if (result->caption().isEmpty()) {
-        result->setCaption(kAttesa);
-        if (disabilita)
-            Option1(exercise::kAvanti)->setEnabled(false);
-    }
-}
-
 void frmOperativo::AttivaPulsante(std::int16_t i)
 {
     if (i >= 0 && i <= 9) {
-        InserisciCifra(i);
+        m_esercizio.InserisciCifra(i);
         return;
     }
     switch (i) {
     case exercise::kCancella:
-        CancellaCifra(true);
+        m_esercizio.CancellaCifra(true);
         break;
     case exercise::kAvanti:
         // "Avanza" disables the button that has the focus: move it first.
         input::giveFocus(Option1(1));
-        Avanza();
+        m_esercizio.Avanza();
         break;
     case exercise::kNuovoSole:
-        layout::setBackColour(m_frame1, layout::toColor(layout::kPeach));
-        NuovoSole();
+        setBackColourIfChanged(m_frame1, kSoleRiposo);
+        m_esercizio.NuovoSole();
         // The entry state disables "Nuovo sole": keep an enabled button under
         // the focus for the keyboard and scanning.
         input::giveFocus(Option1(1));
@@ -296,69 +199,10 @@ void frmOperativo::AttivaPulsante(std::int16_t i)
     }
 }
 
-void frmOperativo::Avanza()
-{
-    Option1(exercise::kAvanti)->setEnabled(false);
-    if (state.VerificaAvviata) {
-        ControllaRisultati();
-        return;
-    }
-    ++state.RaggioCorrente;
-    if (state.RaggioCorrente >= exercise::kRayCount) {
-        state.RaggioCorrente = 0;
-        ControllaRisultati();
-        return;
-    }
-    const int ray = state.RaggioCorrente;
-    lblRisultato(ray)->setCaption(kAttesa);
-    lblSegno(ray)->show();
-    lblUguale(ray)->show();
-}
-
-void frmOperativo::ControllaRisultati()
-{
-    state.VerificaAvviata = true;
-    for (std::int16_t k = 0; k < exercise::kRayCount; ++k) {
-        state.RaggioCorrente = k;
-        layout::Label *result = lblRisultato(k);
-        if (valoreDi(result->caption()) == state.Somme.at(static_cast<size_t>(k))) {
-            layout::setBackColour(result, kRisultatoEsatto);
-            conta(state.ContatoreEsatte);
-            continue;
-        }
-        layout::setBackColour(result, kRisultatoErrato);
-        result->setCaption(kAttesa);
-        conta(state.ContatoreErrori);
-        return;
-    }
-    state.RaggioCorrente = exercise::kRayCount;
-    m_timer3->start();
-    m_timer2->start();
-    // The lettered discs are shown while the celebration runs.
-    m_picture11->show();
-}
-
-void frmOperativo::AbilitaTastierino()
-{
-    for (int i = 0; i <= exercise::kCancella; ++i)
-        Option1(i)->setEnabled(true);
-    for (int i : {exercise::kAvanti, exercise::kNuovoSole, exercise::kEsco})
-        Option1(i)->setEnabled(false);
-}
-
 void frmOperativo::BloccaTastierino()
 {
-    for (int i = 0; i <= exercise::kAvanti; ++i)
-        Option1(i)->setEnabled(false);
-    Option1(exercise::kNuovoSole)->setEnabled(true);
-    Option1(exercise::kEsco)->setEnabled(true);
+    m_esercizio.BloccaTastierino();
     input::giveFocus(Option1(exercise::kNuovoSole));
-}
-
-void frmOperativo::lblRisultato_Change(std::int16_t Index)
-{
-    if (lblRisultato(Index)->caption() != kAttesa)
-        Option1(exercise::kAvanti)->setEnabled(true);
 }
 
 void frmOperativo::mnuIstruzioni_Click()
@@ -372,7 +216,7 @@ void frmOperativo::mnuIstruzioni_Click()
 
 void frmOperativo::digitKey(int digit)
 {
-    InserisciCifra(digit);
+    m_esercizio.InserisciCifra(digit);
     focusIfEnabled(exercise::kAvanti);
 }
 
@@ -384,39 +228,86 @@ void frmOperativo::focusIfEnabled(int index)
 
 void frmOperativo::Timer3_Timer()
 {
-    ++state.ContatoreLampeggi;
-    const bool even = state.ContatoreLampeggi % 2 == 0;
-    layout::setBackColour(m_frame1, even ? kLampeggioChiaro : kLampeggioGiallo);
-    for (layout::Label *result : m_lblRisultato)
-        layout::setBackColour(result, even ? kLampeggioGiallo : kLampeggioChiaro);
+    m_esercizio.Lampeggia();
     BloccaTastierino();
 }
 
 void frmOperativo::Timer2_Timer()
 {
-    for (int i = exercise::kDiscCount - 1; i >= 0; --i) {
-        MovingFrame &frame = m_frame2.at(static_cast<size_t>(i));
-        frame.top += exercise::passoRimbalzo(state, i);
-        placeFrame2(frame);
+    std::array<int, exercise::kDiscCount> tops{};
+    std::array<int, exercise::kDiscCount> heights{};
+    for (size_t i = 0; i < m_frame2.size(); ++i) {
+        tops.at(i) = m_frame2.at(i).top;
+        heights.at(i) = m_frame2.at(i).height;
     }
-    // Both tests run after all four moves; a disc that meets both in one tick
-    // is complemented twice and keeps its step.
-    for (int i = exercise::kDiscCount - 1; i >= 0; --i) {
-        const MovingFrame &frame = m_frame2.at(static_cast<size_t>(i));
-        std::int16_t &passo = exercise::passoRimbalzo(state, i);
-        if (m_picture11Height - frame.height <= frame.top)
-            passo = static_cast<std::int16_t>(~passo);
+    m_esercizio.Rimbalza(tops, heights, m_picture11Height);
+    for (size_t i = m_frame2.size(); i-- > 0;) {
+        m_frame2.at(i).top = tops.at(i);
+        placeFrame2(m_frame2.at(i));
     }
-    // Only a disc going up turns at the top. A disc whose climb ended exactly
-    // one down step past the top lands on it going down: turned there, it
-    // would climb again, be turned again at every tick and leave the panel for
-    // good. At the design size no disc ever meets that case.
-    for (int i = exercise::kDiscCount - 1; i >= 0; --i) {
-        const MovingFrame &frame = m_frame2.at(static_cast<size_t>(i));
-        std::int16_t &passo = exercise::passoRimbalzo(state, i);
-        if (frame.top <= 0 && passo < 0)
-            passo = static_cast<std::int16_t>(~passo);
+}
+
+void frmOperativo::drawRay(int ray)
+{
+    const exercise::Stato &stato = m_esercizio.stato();
+    const auto at = static_cast<size_t>(ray);
+    lblRisultato(ray)->setCaption(stato.Risultati.at(at));
+    if (!stato.Lampeggio)
+        setBackColourIfChanged(lblRisultato(ray), coloreDel(stato.Verdetti.at(at)));
+    lblSegno(ray)->setVisible(stato.Raggiunti.at(at));
+    lblUguale(ray)->setVisible(stato.Raggiunti.at(at));
+    descriptionsChanged();
+}
+
+void frmOperativo::drawSun()
+{
+    const exercise::Stato &stato = m_esercizio.stato();
+    m_label1->setCaption(QString::number(m_esercizio.centroDelSole()));
+    for (int i = 0; i < exercise::kRayCount; ++i)
+        Label2(i)->setCaption(QString::number(stato.Addendi.at(static_cast<size_t>(i))));
+    descriptionsChanged();
+}
+
+void frmOperativo::drawKey(int index)
+{
+    Option1(index)->setEnabled(m_esercizio.stato().Abilitati.at(static_cast<size_t>(index)));
+}
+
+// The blink's colours once it has begun; before, the sun at rest and each
+// result in the colour of its verdict.
+void frmOperativo::drawBlink()
+{
+    const exercise::Stato &stato = m_esercizio.stato();
+    if (!stato.Lampeggio) {
+        for (int ray = 0; ray < exercise::kRayCount; ++ray)
+            setBackColourIfChanged(lblRisultato(ray),
+                                   coloreDel(stato.Verdetti.at(static_cast<size_t>(ray))));
+        return;
     }
+    const bool odd = m_esercizio.lampeggioDispari();
+    setBackColourIfChanged(m_frame1, odd ? kLampeggioGiallo : kLampeggioChiaro);
+    for (layout::Label *result : m_lblRisultato)
+        setBackColourIfChanged(result, odd ? kLampeggioChiaro : kLampeggioGiallo);
+    descriptionsChanged();
+}
+
+void frmOperativo::celebrate(bool running)
+{
+    if (running) {
+        m_timer3->start();
+        m_timer2->start();
+    } else {
+        m_timer2->stop();
+        m_timer3->stop();
+    }
+    // The lettered discs are shown while the celebration runs.
+    m_picture11->setVisible(running);
+}
+
+QString frmOperativo::accessibleDescription(const QWidget *control) const
+{
+    const layout::ControlDef *def = definitionOf(control);
+    return def ? exercise::descrizione(m_esercizio, def->name, def->index) : QString();
 }
 
 void frmOperativo::placeFrame2(const MovingFrame &frame)

@@ -2,12 +2,15 @@
 // The exercise window: one sun at a time for the centre chosen on the start
 // window, answered ray by ray from the keypad, checked all at once after the
 // eighth ray and celebrated by a blink and the bounce of four lettered discs.
-// The keypad is a button bank: keys, mouse presses and two-key scanning.
+// The keypad is a button bank: keys, mouse presses and two-key scanning. The
+// rules are the exercise's own (Esercizio.h): the window draws its state,
+// runs its two timers and moves the focus where the pupil's next step is.
 
 #include <array>
 #include <cstdint>
 
 #include "app/Form.h"
+#include "exercise/Esercizio.h"
 
 class QAction;
 class QTimer;
@@ -26,18 +29,12 @@ class frmOperativo : public app::Form
 {
     Q_OBJECT
 public:
-    frmOperativo();
+    explicit frmOperativo(exercise::Esercizio &esercizio);
 
-    void NuovoSole();
-    void CreaSole();
-    void InserisciCifra(int cifra);
-    void CancellaCifra(bool disabilita);
+    exercise::Esercizio &esercizio() const { return m_esercizio; }
+
     void AttivaPulsante(std::int16_t i);
-    void Avanza();
-    void ControllaRisultati();
-    void AbilitaTastierino();
     void BloccaTastierino();
-    void lblRisultato_Change(std::int16_t Index);
     void mnuIstruzioni_Click();
     void Timer2_Timer();
     void Timer3_Timer();
@@ -66,6 +63,8 @@ public:
     void Form_Resize() override;
     void Form_Unload() override;
 
+    QString accessibleDescription(const QWidget *control) const override;
+
 private:
     struct MovingFrame
     {
@@ -79,10 +78,15 @@ private:
 
     void digitKey(int digit);
     void focusIfEnabled(int index);
-    layout::Label *currentResult() const;
+    void drawRay(int ray);
+    void drawSun();
+    void drawKey(int index);
+    void drawBlink();
+    void celebrate(bool running);
     void placeFrame2(const MovingFrame &frame);
     void syncBounceGeometry();
 
+    exercise::Esercizio &m_esercizio;
     input::ButtonBank *m_keypad = nullptr;
     layout::Label *m_label1 = nullptr;
     std::array<layout::Label *, 8> m_label2{};

@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "exercise/Esercizio.h"
 #include "layout/ControlDef.h"
 
 namespace exercise {
@@ -17,15 +18,6 @@ constexpr Rgb kPink{255, 192, 255};
 
 constexpr int kBounceInterval = 50; // milliseconds
 constexpr int kBlinkInterval = 400;
-constexpr int kKeypadCount = 14;
-constexpr int kDiscCount = 4;
-constexpr int kRayCount = 8;
-
-// Keypad buttons past the digits.
-constexpr int kCancella = 10;
-constexpr int kAvanti = 11;
-constexpr int kNuovoSole = 12;
-constexpr int kEsco = 13;
 
 constexpr Font kKeypadFont{"Arial", 20.25, true};
 constexpr Font kAddendFont{"Arial", 20.25, true};

@@ -7,7 +7,6 @@
 #include <QMenuBar>
 #include <QTimer>
 
-#include "input/BankButton.h"
 #include "layout/Controls.h"
 
 namespace layout {
@@ -81,7 +80,8 @@ QString qs(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QWidget *createWidget(const ControlDef &def, QWidget *parent)
+QWidget *createWidget(const ControlDef &def, QWidget *parent,
+                      const OptionButtonFactory &makeOptionButton)
 {
     const QColor fore = toColor(def.fore, Qt::black);
     QWidget *widget = nullptr;
@@ -112,7 +112,7 @@ QWidget *createWidget(const ControlDef &def, QWidget *parent)
         widget = new Image(qs(def.resource), parent);
         break;
     case Kind::OptionButton: {
-        auto *button = new input::BankButton(parent);
+        FlatButton *button = makeOptionButton ? makeOptionButton(parent) : new FlatButton(parent);
         button->setCheckable(true);
         button->setText(qs(def.caption));
         button->setBackColour(toColor(def.back, toColor(kPeach)));
@@ -147,7 +147,7 @@ QWidget *createWidget(const ControlDef &def, QWidget *parent)
 } // namespace
 
 std::vector<Control> buildControls(const WindowDef &window, QMainWindow *mainWindow,
-                                   QWidget *client)
+                                   QWidget *client, const OptionButtonFactory &makeOptionButton)
 {
     const auto &defs = window.controls;
     std::vector<Control> controls(defs.size());
@@ -182,7 +182,7 @@ std::vector<Control> buildControls(const WindowDef &window, QMainWindow *mainWin
             action->setEnabled(def.enabled);
             control.object = action;
         } else {
-            QWidget *widget = createWidget(def, parent);
+            QWidget *widget = createWidget(def, parent, makeOptionButton);
             moveControl(widget, def.left, def.top, def.width, def.height);
             widget->setEnabled(def.enabled);
             widget->setVisible(def.visible);

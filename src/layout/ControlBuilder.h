@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRectF>
+#include <functional>
 #include <vector>
 
 #include "layout/ControlDef.h"
@@ -22,10 +23,15 @@ struct Control
     QWidget *widget() const;
 };
 
+class FlatButton;
+// Makes the button that stands for a graphical option button; the layer that
+// gives option buttons their behaviour supplies it.
+using OptionButtonFactory = std::function<FlatButton *(QWidget *parent)>;
+
 // Builds the controls of `window` into `client`, the window's inner area, and
 // returns them in the order of the definition's table.
 std::vector<Control> buildControls(const WindowDef &window, QMainWindow *mainWindow,
-                                   QWidget *client);
+                                   QWidget *client, const OptionButtonFactory &makeOptionButton);
 
 // The object name a control gets: its design name, and "_i" for member i of an array.
 QString objectNameFor(std::string_view name, int index);

@@ -6,20 +6,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "app/SharedState.h"
 #include "app/Windows.h"
+#include "exercise/Descrizioni.h"
 #include "exercise/frmOperativo.h"
 #include "info/frmAutore.h"
 #include "input/BankButton.h"
 #include "input/ButtonBank.h"
 #include "input/VirtualKey.h"
 #include "start/FrmInizioDef.h"
+#include "start/Tendine.h"
 
 namespace {
-
-constexpr std::array<const char *, start::kCentreCount> kNomiSole{
-    "Sole dello 0", "Sole dell' 1", "Sole del 2",   "Sole del 3", "Sole del 4", "Sole del 5",
-    "Sole del 6",   "Sole del 7",   "Sole dell' 8", "Sole del 9", "Sole del 10"};
 
 constexpr auto kSettingsFile = "ImpostazioniQo.dat";
 
@@ -88,7 +85,11 @@ FrmInizio::FrmInizio() : app::Form(start::kFrmInizio)
     m_timerTendine = control<QTimer>("timerTendine");
     connect(m_timerTendine, &QTimer::timeout, this, [this] { timerTendine_Timer(); });
     connect(control<QAction>("mnuInfo"), &QAction::triggered, this, [this] { mnuInfo_Click(); });
+    m_tendine = std::make_unique<start::Tendine>(m_picture1, m_picture2, m_timerTendine,
+                                                 control<QWidget>("frame1"));
 }
+
+FrmInizio::~FrmInizio() = default;
 
 input::BankButton *FrmInizio::Option1(int index) const
 {
@@ -102,9 +103,7 @@ input::BankButton *FrmInizio::Option2(int index) const
 
 QString FrmInizio::nomeSole(int centre)
 {
-    if (centre < 0 || centre >= start::kCentreCount)
-        return {};
-    return QString::fromUtf8(kNomiSole[static_cast<size_t>(centre)]);
+    return exercise::nomeSole(centre);
 }
 
 void FrmInizio::Form_Load()
@@ -152,8 +151,9 @@ void FrmInizio::ScaricaFinestre()
 void FrmInizio::ScegliCentro(std::int16_t n)
 {
     if (n >= 0 && n < start::kCentreCount) {
-        app::NumeroCentrale = n;
+        m_esercizio.setNumeroCentrale(n);
         m_label1->setCaption(nomeSole(n));
+        descriptionsChanged();
     }
     Option1(0)->setChecked(false);
     input::giveFocus(Option2(Vai));
@@ -163,7 +163,7 @@ void FrmInizio::EseguiComando(std::int16_t n)
 {
     switch (n) {
     case Vai:
-        app::Load<frmOperativo>();
+        app::Load<frmOperativo>(m_esercizio);
         app::Show<frmOperativo>(app::Modality::Modeless);
         break;
     case Ripristina:
@@ -181,4 +181,37 @@ void FrmInizio::mnuInfo_Click()
 {
     app::Load<frmAutore>();
     app::Show<frmAutore>(app::Modality::Modal);
+}
+
+void FrmInizio::AvviaTendine()
+{
+    m_tendine->Avvia(outerWidthTwips());
+}
+
+void FrmInizio::timerTendine_Timer()
+{
+    m_tendine->Passo();
+}
+
+QString FrmInizio::accessibleDescription(const QWidget *control) const
+{
+    const layout::ControlDef *def = definitionOf(control);
+    if (!def)
+        return {};
+    if (def->name == "Option1")
+        return QStringLiteral("Sceglie il centro %1").arg(def->index);
+    if (def->name == "Label1")
+        return QStringLiteral("Il sole scelto per l'esercizio");
+    if (def->name != "Option2")
+        return {};
+    switch (def->index) {
+    case Vai:
+        return QStringLiteral("Apre l'esercizio con il sole del centro scelto");
+    case Ripristina:
+        return QStringLiteral("Riporta la selezione sul centro 0");
+    case Esci:
+        return QStringLiteral("Chiude il programma");
+    default:
+        return {};
+    }
 }

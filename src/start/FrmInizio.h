@@ -1,12 +1,17 @@
 #pragma once
 // The start window: the pupil picks the centre number of the sun, then starts
 // the exercise ("Vai"), puts the focus back on the first centre ("Ripristina")
-// or leaves ("Esci"). Its menu "Autore" opens the author window.
+// or leaves ("Esci"). Its menu "Autore" opens the author window. It owns the
+// run's exercise, which keeps the chosen centre: the start window is the
+// first window loaded and the last one open, and every exercise window it
+// opens works on that same exercise.
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 #include "app/Form.h"
+#include "exercise/Esercizio.h"
 
 class QTimer;
 class QAction;
@@ -15,6 +20,10 @@ namespace layout {
 class Frame;
 class Label;
 } // namespace layout
+
+namespace start {
+class Tendine;
+} // namespace start
 
 namespace input {
 class BankButton;
@@ -26,6 +35,9 @@ class FrmInizio : public app::Form
     Q_OBJECT
 public:
     FrmInizio();
+    ~FrmInizio() override;
+
+    exercise::Esercizio &esercizio() { return m_esercizio; }
 
     // The captions of Label1 for the centres 0 to 10.
     static QString nomeSole(int centre);
@@ -53,7 +65,11 @@ public:
     void Form_Activate() override;
     void Form_Unload() override;
 
+    QString accessibleDescription(const QWidget *control) const override;
+
 private:
+    exercise::Esercizio m_esercizio;
+    std::unique_ptr<start::Tendine> m_tendine;
     input::ButtonBank *m_centres = nullptr;
     input::ButtonBank *m_commands = nullptr;
     layout::Label *m_label1 = nullptr;

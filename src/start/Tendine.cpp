@@ -1,12 +1,12 @@
-// The opening curtains of the start window: at every resize both curtains
-// close over the window, meeting in the middle, and the curtain timer then
-// slides them open towards their edges.
+#include "start/Tendine.h"
 
 #include <QTimer>
+#include <algorithm>
 
 #include "layout/ControlBuilder.h"
 #include "layout/Controls.h"
-#include "start/FrmInizio.h"
+
+namespace start {
 
 namespace {
 
@@ -26,31 +26,37 @@ void setCurtainWidth(layout::Frame *curtain, double width)
 
 } // namespace
 
-void FrmInizio::AvviaTendine()
+Tendine::Tendine(layout::Frame *left, layout::Frame *right, QTimer *timer, QWidget *content)
+    : m_left(left), m_right(right), m_timer(timer), m_content(content)
+{
+}
+
+void Tendine::Avvia(int outerWidthTwips)
 {
     // Together the two halves of the outer width are wider than the inner
     // area, so the closed curtains overlap and cover it all.
-    const double half = outerWidthTwips() / 2.0;
-    setCurtainWidth(Picture1(), half);
-    setCurtainWidth(Picture2(), half);
-    timerTendine()->start();
+    const double half = outerWidthTwips / 2.0;
+    setCurtainWidth(m_left, half);
+    setCurtainWidth(m_right, half);
+    m_timer->start();
 }
 
-void FrmInizio::timerTendine_Timer()
+void Tendine::Passo()
 {
     // A step that would take the left curtain below zero closes the opening
     // at zero, so it always ends with the timer stopped.
-    const double left = curtainWidth(Picture1()) - kCurtainStep;
+    const double left = curtainWidth(m_left) - kCurtainStep;
     if (left < 0) {
-        setCurtainWidth(Picture1(), 0);
-        setCurtainWidth(Picture2(), 0);
+        setCurtainWidth(m_left, 0);
+        setCurtainWidth(m_right, 0);
     } else {
-        setCurtainWidth(Picture1(), left);
-        setCurtainWidth(Picture2(), std::max(0.0, curtainWidth(Picture2()) - kCurtainStep));
+        setCurtainWidth(m_left, left);
+        setCurtainWidth(m_right, std::max(0.0, curtainWidth(m_right) - kCurtainStep));
     }
-    if (curtainWidth(Picture1()) <= kCurtainOpenWidth)
-        timerTendine()->stop();
-    if (!timerTendine()->isActive())
-        if (auto *frame1 = control<QWidget>("frame1"))
-            frame1->setEnabled(true);
+    if (curtainWidth(m_left) <= kCurtainOpenWidth)
+        m_timer->stop();
+    if (!m_timer->isActive() && m_content)
+        m_content->setEnabled(true);
 }
+
+} // namespace start

@@ -6,7 +6,6 @@
 
 #include "A11ySupport.h"
 #include "app/Accessibility.h"
-#include "app/SharedState.h"
 #include "exercise/ExerciseSupport.h"
 #include "input/ButtonBank.h"
 #include "start/FrmInizio.h"
@@ -45,6 +44,9 @@ class AccessibilityTest : public QObject
 {
     Q_OBJECT
 
+    exercise::Esercizio m_esercizio;
+    const exercise::Stato &stato() const { return m_esercizio.stato(); }
+
 private Q_SLOTS:
     void initTestCase() { app::installAccessibility(); }
 
@@ -53,7 +55,7 @@ private Q_SLOTS:
         app::Unload<frmOperativo>();
         app::Unload<FrmInizio>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        app::NumeroCentrale = 0;
+        m_esercizio.setNumeroCentrale(0);
     }
 
     void startButtonsReadTheirCaptionAndWhatTheyDo()
@@ -102,7 +104,7 @@ private Q_SLOTS:
         FrmInizio *window = openStart();
         QVERIFY(window);
         QVERIFY(testing::pressThroughReader(window->Option1(kCentre)));
-        QCOMPARE(app::NumeroCentrale, kCentre);
+        QCOMPARE(window->esercizio().stato().NumeroCentrale, kCentre);
         QCOMPARE(window->Label1()->caption(), QStringLiteral("Sole del 7"));
         QVERIFY(window->Option2(0)->hasFocus());
         QVERIFY(readerOf(window->Option2(0))->state().focused);
@@ -120,8 +122,8 @@ private Q_SLOTS:
 
     void keypadReportsItsButtonsAndTheirStates()
     {
-        app::NumeroCentrale = kCentre;
-        frmOperativo *window = testing::openExercise();
+        m_esercizio.setNumeroCentrale(kCentre);
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         const QStringList commands{QStringLiteral("Cancella"), QStringLiteral("Avanti"),
                                    QStringLiteral("Nuovo sole"), QStringLiteral("Esco")};
@@ -145,9 +147,7 @@ private Q_SLOTS:
         QVERIFY(avanti->state().focused);
 
         // WHEN the sun is completed only "Nuovo sole" and "Esco" can be used
-        for (int ray = 0; ray < exercise::kRayCount; ++ray)
-            window->lblRisultato(ray)->setCaption(QString::number(testing::expectedSum(ray)));
-        window->ControllaRisultati();
+        testing::answerAllRight(window->esercizio());
         window->Timer3_Timer();
         for (int i = 0; i < exercise::kKeypadCount; ++i)
             QCOMPARE(readerOf(window->Option1(i))->state().disabled, i < exercise::kNuovoSole);
@@ -156,8 +156,8 @@ private Q_SLOTS:
 
     void sunIsReadByItsCaptionsAndPlaces()
     {
-        app::NumeroCentrale = kCentre;
-        frmOperativo *window = testing::openExercise();
+        m_esercizio.setNumeroCentrale(kCentre);
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         QCOMPARE(nameOf(window->Label1()), QString::number(kCentre));
         QCOMPARE(descriptionOf(window->Label1()),
@@ -168,7 +168,7 @@ private Q_SLOTS:
             QStringLiteral("in basso"),   QStringLiteral("in basso a sinistra"),
             QStringLiteral("a sinistra"), QStringLiteral("in alto a sinistra")};
         for (int ray = 0; ray < exercise::kRayCount; ++ray) {
-            const QString addend = QString::number(exercise::state.Addendi.at(size_t(ray)));
+            const QString addend = QString::number(stato().Addendi.at(size_t(ray)));
             QCOMPARE(readerOf(window->Label2(ray))->role(), QAccessible::StaticText);
             QCOMPARE(nameOf(window->Label2(ray)), addend);
             QCOMPARE(descriptionOf(window->Label2(ray)),
@@ -179,7 +179,7 @@ private Q_SLOTS:
         // The result of ray 3 is not reached yet; ray 1 waits for its answer.
         QCOMPARE(nameOf(window->lblRisultato(2)), QString());
         QVERIFY(descriptionOf(window->lblRisultato(2)).endsWith(u"Raggio non ancora raggiunto."));
-        const QString addend0 = QString::number(exercise::state.Addendi.at(0));
+        const QString addend0 = QString::number(stato().Addendi.at(0));
         QCOMPARE(nameOf(window->lblRisultato(0)), QStringLiteral("?"));
         QCOMPARE(descriptionOf(window->lblRisultato(0)),
                  QStringLiteral("Risultato del raggio 1, in alto: 7 più %1 uguale. Da scrivere.")
@@ -188,27 +188,27 @@ private Q_SLOTS:
 
     void resultDescriptionFollowsEntryAndCheck()
     {
-        app::NumeroCentrale = kCentre;
-        frmOperativo *window = testing::openExercise();
+        m_esercizio.setNumeroCentrale(kCentre);
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         layout::Label *first = window->lblRisultato(0);
-        const int wrong = testing::expectedSum(0) + 1;
+        const int wrong = testing::expectedSum(window, 0) + 1;
 
         testing::typeNumber(window, wrong);
         QCOMPARE(nameOf(first), QString::number(wrong));
         QVERIFY(descriptionOf(first).endsWith(QStringLiteral("Scritto %1.").arg(wrong)));
         testing::key(window, Qt::Key_Return);
         for (int ray = 1; ray < exercise::kRayCount; ++ray)
-            answerByKeys(window, testing::expectedSum(ray));
+            answerByKeys(window, testing::expectedSum(window, ray));
 
         // THEN the check finds ray 1 wrong, and the reader says so
         QCOMPARE(nameOf(first), QStringLiteral("?"));
         QVERIFY(descriptionOf(first).endsWith(u"Da scrivere. Sbagliato: da correggere."));
         QVERIFY(descriptionOf(window->lblRisultato(1))
-                    .endsWith(QStringLiteral("Scritto %1.").arg(testing::expectedSum(1))));
+                    .endsWith(QStringLiteral("Scritto %1.").arg(testing::expectedSum(window, 1))));
 
         // WHEN it is corrected, every result is read as right, then as a completed sun
-        answerByKeys(window, testing::expectedSum(0));
+        answerByKeys(window, testing::expectedSum(window, 0));
         QCOMPARE(testing::resultColour(window, 0), kRight);
         for (int ray = 0; ray < exercise::kRayCount; ++ray)
             QVERIFY(descriptionOf(window->lblRisultato(ray)).endsWith(u"Giusto."));
@@ -221,7 +221,7 @@ private Q_SLOTS:
         window->AttivaPulsante(exercise::kNuovoSole);
         QVERIFY(descriptionOf(first).endsWith(u"Da scrivere."));
         QVERIFY(descriptionOf(first).contains(
-            QStringLiteral(": 7 più %1 uguale.").arg(exercise::state.Addendi.at(0))));
+            QStringLiteral(": 7 più %1 uguale.").arg(stato().Addendi.at(0))));
     }
 
     void focusedBankButtonShowsARingThatStandsOut()

@@ -22,9 +22,9 @@ constexpr auto kPicture = ":/sole.jpg";
 const QColor kLightEdge{255, 255, 255};
 const QColor kDarkEdge{128, 128, 128};
 
-template <class W> W *open()
+template <class W, class... Args> W *open(Args &...args)
 {
-    app::Load<W>();
+    app::Load<W>(args...);
     app::Show<W>();
     W *window = app::Loaded<W>();
     if (!window || !QTest::qWaitForWindowExposed(window))
@@ -99,7 +99,7 @@ private Q_SLOTS:
         const QImage shot = start->grab().toImage();
         QCOMPARE(shot.size(), start->size() * kScale);
 
-        frmOperativo *exercise = open<frmOperativo>();
+        frmOperativo *exercise = open<frmOperativo>(start->esercizio());
         QVERIFY(exercise);
         QCOMPARE(exercise->client()->size(), QSize(794, 571));
         QVERIFY(laidOutAsDesigned(exercise));

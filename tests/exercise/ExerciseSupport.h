@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "app/Windows.h"
-#include "exercise/Stato.h"
+#include "exercise/Esercizio.h"
 #include "exercise/frmOperativo.h"
 #include "exercise/frmOperativoDef.h"
 #include "input/BankButton.h"
@@ -13,9 +13,9 @@
 
 namespace testing {
 
-inline frmOperativo *openExercise()
+inline frmOperativo *openExercise(exercise::Esercizio &esercizio)
 {
-    app::Load<frmOperativo>();
+    app::Load<frmOperativo>(esercizio);
     app::Show<frmOperativo>();
     frmOperativo *window = app::Loaded<frmOperativo>();
     if (!window || !QTest::qWaitForWindowActive(window))
@@ -42,9 +42,9 @@ inline QColor resultColour(const frmOperativo *window, int ray)
     return layout::backColour(window->lblRisultato(ray));
 }
 
-inline int expectedSum(int ray)
+inline int expectedSum(const frmOperativo *window, int ray)
 {
-    return exercise::state.Somme.at(static_cast<size_t>(ray));
+    return window->esercizio().stato().Somme.at(static_cast<size_t>(ray));
 }
 
 inline std::vector<int> digitsOf(int number)
@@ -74,6 +74,16 @@ inline QList<int> enabledKeys(const frmOperativo *window)
         if (window->Option1(i)->isEnabled())
             keys.append(i);
     return keys;
+}
+
+// Types every ray's right result into the model and moves on: the last step checks.
+inline void answerAllRight(exercise::Esercizio &esercizio)
+{
+    for (int ray = 0; ray < exercise::kRayCount; ++ray) {
+        for (const int digit : digitsOf(esercizio.stato().Somme.at(static_cast<size_t>(ray))))
+            esercizio.InserisciCifra(digit);
+        esercizio.Avanza();
+    }
 }
 
 } // namespace testing

@@ -4,10 +4,8 @@
 #include <QTimer>
 
 #include "ExerciseSupport.h"
-#include "app/SharedState.h"
 #include "input/ButtonBank.h"
 
-using exercise::state;
 using testing::focusedKey;
 using testing::result;
 using testing::resultColour;
@@ -63,9 +61,7 @@ bool answer(frmOperativo *window, Mode mode, int number)
 // Fills in every result right and runs the check.
 void completeSun(frmOperativo *window)
 {
-    for (int ray = 0; ray < exercise::kRayCount; ++ray)
-        window->lblRisultato(ray)->setCaption(QString::number(testing::expectedSum(ray)));
-    window->ControllaRisultati();
+    testing::answerAllRight(window->esercizio());
 }
 
 } // namespace
@@ -76,14 +72,17 @@ class AnsweringTest : public QObject
 {
     Q_OBJECT
 
+    exercise::Esercizio m_esercizio;
+    const exercise::Stato &stato() const { return m_esercizio.stato(); }
+
 private:
     frmOperativo *window = nullptr;
 
 private Q_SLOTS:
     void init()
     {
-        app::NumeroCentrale = 6;
-        window = testing::openExercise();
+        m_esercizio.setNumeroCentrale(6);
+        window = testing::openExercise(m_esercizio);
         QVERIFY(window);
     }
 
@@ -91,7 +90,7 @@ private Q_SLOTS:
     {
         app::Unload<frmOperativo>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        app::NumeroCentrale = 0;
+        m_esercizio.setNumeroCentrale(0);
     }
 
     void wholeSunAnsweredRight_data()
@@ -105,9 +104,9 @@ private Q_SLOTS:
     void wholeSunAnsweredRight()
     {
         QFETCH(Mode, mode);
-        const std::int16_t rightBefore = state.ContatoreEsatte;
+        const std::int16_t rightBefore = stato().ContatoreEsatte;
         for (int ray = 0; ray < exercise::kRayCount; ++ray) {
-            const int sum = testing::expectedSum(ray);
+            const int sum = testing::expectedSum(window, ray);
             for (int digit : testing::digitsOf(sum))
                 QVERIFY(press(window, mode, digit));
             QCOMPARE(result(window, ray), QString::number(sum));
@@ -126,8 +125,8 @@ private Q_SLOTS:
         // THEN all eight are right and the celebration starts
         for (int ray = 0; ray < exercise::kRayCount; ++ray)
             QCOMPARE(resultColour(window, ray), kRight);
-        QCOMPARE(state.RaggioCorrente, 8);
-        QCOMPARE(state.ContatoreEsatte, rightBefore + 8);
+        QCOMPARE(stato().RaggioCorrente, 8);
+        QCOMPARE(stato().ContatoreEsatte, rightBefore + 8);
         QVERIFY(window->Timer3()->isActive());
         QVERIFY(window->Timer2()->isActive());
         QVERIFY(window->Picture11()->isVisible());
@@ -139,7 +138,7 @@ private Q_SLOTS:
             testing::key(window, Qt::Key_Return);
         else
             QVERIFY(press(window, mode, exercise::kNuovoSole));
-        QCOMPARE(state.RaggioCorrente, 0);
+        QCOMPARE(stato().RaggioCorrente, 0);
         QVERIFY(!window->Timer3()->isActive());
         QVERIFY(!window->Timer2()->isActive());
         QVERIFY(!window->Picture11()->isVisible());
@@ -154,10 +153,10 @@ private Q_SLOTS:
 
     void wrongRaysAreMarkedAndCheckedAgain()
     {
-        const std::int16_t rightBefore = state.ContatoreEsatte;
-        const std::int16_t wrongBefore = state.ContatoreErrori;
+        const std::int16_t rightBefore = stato().ContatoreEsatte;
+        const std::int16_t wrongBefore = stato().ContatoreErrori;
         for (int ray = 0; ray < exercise::kRayCount; ++ray) {
-            const int sum = testing::expectedSum(ray);
+            const int sum = testing::expectedSum(window, ray);
             QVERIFY(answer(window, Mode::Keyboard, ray == 3 || ray == 5 ? sum + 1 : sum));
         }
         // THEN the check stops at ray 3
@@ -167,31 +166,31 @@ private Q_SLOTS:
         QCOMPARE(result(window, 3), QStringLiteral("?"));
         for (int ray = 4; ray < exercise::kRayCount; ++ray)
             QCOMPARE(resultColour(window, ray), kRest);
-        QCOMPARE(state.RaggioCorrente, 3);
+        QCOMPARE(stato().RaggioCorrente, 3);
         QVERIFY(!window->Option1(exercise::kAvanti)->isEnabled());
-        QCOMPARE(state.ContatoreEsatte, rightBefore + 3);
-        QCOMPARE(state.ContatoreErrori, wrongBefore + 1);
+        QCOMPARE(stato().ContatoreEsatte, rightBefore + 3);
+        QCOMPARE(stato().ContatoreErrori, wrongBefore + 1);
 
         // WHEN ray 3 is corrected, the next "Avanti" checks all eight and stops at ray 5
-        testing::typeNumber(window, testing::expectedSum(3));
+        testing::typeNumber(window, testing::expectedSum(window, 3));
         QCOMPARE(resultColour(window, 3), kWrong);
         testing::key(window, Qt::Key_Return);
         QCOMPARE(resultColour(window, 3), kRight);
         QCOMPARE(resultColour(window, 5), kWrong);
-        QCOMPARE(state.RaggioCorrente, 5);
-        QCOMPARE(state.ContatoreEsatte, rightBefore + 3 + 5);
+        QCOMPARE(stato().RaggioCorrente, 5);
+        QCOMPARE(stato().ContatoreEsatte, rightBefore + 3 + 5);
         QVERIFY(!window->Timer3()->isActive());
 
-        QVERIFY(answer(window, Mode::Keyboard, testing::expectedSum(5)));
-        QCOMPARE(state.RaggioCorrente, 8);
-        QCOMPARE(state.ContatoreEsatte, rightBefore + 3 + 5 + 8);
-        QCOMPARE(state.ContatoreErrori, wrongBefore + 2);
+        QVERIFY(answer(window, Mode::Keyboard, testing::expectedSum(window, 5)));
+        QCOMPARE(stato().RaggioCorrente, 8);
+        QCOMPARE(stato().ContatoreEsatte, rightBefore + 3 + 5 + 8);
+        QCOMPARE(stato().ContatoreErrori, wrongBefore + 2);
         QVERIFY(window->Timer3()->isActive());
 
         // A new sun reveals its rays one by one again.
         window->AttivaPulsante(exercise::kNuovoSole);
-        QVERIFY(answer(window, Mode::Keyboard, testing::expectedSum(0)));
-        QCOMPARE(state.RaggioCorrente, 1);
+        QVERIFY(answer(window, Mode::Keyboard, testing::expectedSum(window, 0)));
+        QCOMPARE(stato().RaggioCorrente, 1);
         QCOMPARE(resultColour(window, 0), kRest);
     }
 
@@ -206,7 +205,7 @@ private Q_SLOTS:
         QCOMPARE(focusedKey(window), exercise::kAvanti);
         // and moves on leaving "?"
         testing::key(window, Qt::Key_Return);
-        QCOMPARE(state.RaggioCorrente, 1);
+        QCOMPARE(stato().RaggioCorrente, 1);
         QCOMPARE(result(window, 0), QStringLiteral("?"));
 
         // "07" cannot be entered, and a fourth digit is dropped
@@ -311,8 +310,8 @@ private Q_SLOTS:
     void keysDoNothingBetweenTheCheckAndTheFirstBlink()
     {
         for (int ray = 0; ray < exercise::kRayCount; ++ray)
-            QVERIFY(answer(window, Mode::Keyboard, testing::expectedSum(ray)));
-        QCOMPARE(state.RaggioCorrente, 8);
+            QVERIFY(answer(window, Mode::Keyboard, testing::expectedSum(window, ray)));
+        QCOMPARE(stato().RaggioCorrente, 8);
         QCOMPARE(focusedKey(window), 1);
         QStringList before;
         for (int ray = 0; ray < exercise::kRayCount; ++ray)
@@ -332,7 +331,7 @@ private Q_SLOTS:
             QCOMPARE(resultColour(window, ray), kRight);
         }
         QCOMPARE(after, before);
-        QCOMPARE(state.RaggioCorrente, 8);
+        QCOMPARE(stato().RaggioCorrente, 8);
         QVERIFY(!window->Option1(exercise::kAvanti)->isEnabled());
     }
 
@@ -349,7 +348,7 @@ private Q_SLOTS:
         // The 256th tick wraps the count to 0 and the alternation goes on
         for (int tick = 3; tick <= 256; ++tick)
             window->Timer3_Timer();
-        QCOMPARE(state.ContatoreLampeggi, 0);
+        QCOMPARE(stato().ContatoreLampeggi, 0);
         QCOMPARE(layout::backColour(window->frame1()), kBlinkLight);
         window->Timer3_Timer();
         QCOMPARE(layout::backColour(window->frame1()), kBlinkYellow);
@@ -359,7 +358,7 @@ private Q_SLOTS:
         QCOMPARE(layout::backColour(window->frame1()), kPeach);
         completeSun(window);
         window->Timer3_Timer();
-        QCOMPARE(state.ContatoreLampeggi, 1);
+        QCOMPARE(stato().ContatoreLampeggi, 1);
         QCOMPARE(layout::backColour(window->frame1()), kBlinkYellow);
     }
 
@@ -378,43 +377,43 @@ private Q_SLOTS:
             switch (tick) {
             case 24: // "B" one step short of the bottom
                 QCOMPARE(window->Frame2Top(0), 1188);
-                QCOMPARE(state.PassoRimbalzo0, 30);
+                QCOMPARE(stato().PassoRimbalzo[0], 30);
                 break;
             case 25:
                 QCOMPARE(window->Frame2Top(0), 1218);
-                QCOMPARE(state.PassoRimbalzo0, -31);
+                QCOMPARE(stato().PassoRimbalzo[0], -31);
                 break;
             case 41: // "N"
                 QCOMPARE(window->Frame2Top(2), 1228);
-                QCOMPARE(state.PassoRimbalzo2, -21);
+                QCOMPARE(stato().PassoRimbalzo[2], -21);
                 break;
             case 52: // "E"
                 QCOMPARE(window->Frame2Top(1), 1224);
-                QCOMPARE(state.PassoRimbalzo1, -16);
+                QCOMPARE(stato().PassoRimbalzo[1], -16);
                 break;
             case 64:
                 QCOMPARE(window->Frame2Top(0), 9);
-                QCOMPARE(state.PassoRimbalzo0, -31);
+                QCOMPARE(stato().PassoRimbalzo[0], -31);
                 break;
             case 65: // "B" overshoots the top by less than one step and turns
                 QCOMPARE(window->Frame2Top(0), -22);
-                QCOMPARE(state.PassoRimbalzo0, 30);
+                QCOMPARE(stato().PassoRimbalzo[0], 30);
                 break;
             case 66:
                 QCOMPARE(window->Frame2Top(0), 8);
                 break;
             case 79: // the last "E"
                 QCOMPARE(window->Frame2Top(3), 1210);
-                QCOMPARE(state.PassoRimbalzo3, 10);
+                QCOMPARE(stato().PassoRimbalzo[3], 10);
                 break;
             case 80:
                 QCOMPARE(window->Frame2Top(3), 1220);
-                QCOMPARE(state.PassoRimbalzo3, -11);
+                QCOMPARE(stato().PassoRimbalzo[3], -11);
                 QCOMPARE(window->Frame2(3)->y(), layout::twipsToPixels(1220));
                 break;
             case 191:
                 QCOMPARE(window->Frame2Top(3), -1);
-                QCOMPARE(state.PassoRimbalzo3, 10);
+                QCOMPARE(stato().PassoRimbalzo[3], 10);
                 break;
             case 192:
                 QCOMPARE(window->Frame2Top(3), 9);
@@ -426,10 +425,10 @@ private Q_SLOTS:
 
         // A new sun keeps the discs and their steps where the bounce left them
         const int top = window->Frame2Top(1);
-        const std::int16_t step = state.PassoRimbalzo1;
+        const std::int16_t step = stato().PassoRimbalzo[1];
         window->AttivaPulsante(exercise::kNuovoSole);
         QCOMPARE(window->Frame2Top(1), top);
-        QCOMPARE(state.PassoRimbalzo1, step);
+        QCOMPARE(stato().PassoRimbalzo[1], step);
     }
 
     void resizePutsTheDiscsBackAtTheirScaledPlaces()
@@ -444,7 +443,7 @@ private Q_SLOTS:
         QCOMPARE(window->Frame2Height(0), 2 * 1140);
         QCOMPARE(window->Picture11Height(), 2 * 2352);
         window->Timer2_Timer();
-        QCOMPARE(window->Frame2Top(0), 2 * 468 + state.PassoRimbalzo0);
+        QCOMPARE(window->Frame2Top(0), 2 * 468 + stato().PassoRimbalzo[0]);
     }
 };
 

@@ -6,16 +6,17 @@
 #include <QTimer>
 
 #include "ExerciseSupport.h"
-#include "app/SharedState.h"
 #include "info/frmAutore.h"
 #include "info/frmIstruzioni.h"
 #include "start/FrmInizio.h"
 
-using exercise::state;
 
 class ExerciseWindowTest : public QObject
 {
     Q_OBJECT
+
+    exercise::Esercizio m_esercizio;
+    const exercise::Stato &stato() const { return m_esercizio.stato(); }
 
 private Q_SLOTS:
     void cleanup()
@@ -24,13 +25,13 @@ private Q_SLOTS:
         app::Unload<frmOperativo>();
         app::Unload<FrmInizio>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        app::NumeroCentrale = 0;
+        m_esercizio.setNumeroCentrale(0);
     }
 
     void createdWindowMatchesItsDefinition()
     {
         // Built but not loaded: the state the definition stores.
-        frmOperativo window;
+        frmOperativo window(m_esercizio);
         const QList<int> entryKeys{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, exercise::kCancella};
         QCOMPARE(testing::enabledKeys(&window), entryKeys);
         for (int ray = 0; ray < exercise::kRayCount; ++ray) {
@@ -55,8 +56,8 @@ private Q_SLOTS:
 
     void loadedWindowShowsAFreshSunAtDesignSize()
     {
-        app::NumeroCentrale = 7;
-        frmOperativo *window = testing::openExercise();
+        m_esercizio.setNumeroCentrale(7);
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QStringLiteral("Form1"));
         QVERIFY(!window->windowIcon().isNull());
@@ -76,8 +77,8 @@ private Q_SLOTS:
             QCOMPARE(window->lblSegno(ray)->caption(), QStringLiteral("+"));
             QCOMPARE(testing::resultColour(window, ray), QColor(255, 255, 128));
         }
-        QCOMPARE(exercise::state.PassoRimbalzo0, 30);
-        QCOMPARE(exercise::state.PassoRimbalzo3, 10);
+        QCOMPARE(stato().PassoRimbalzo[0], 30);
+        QCOMPARE(stato().PassoRimbalzo[3], 10);
     }
 
     void sunsHoldEightDifferentAddendsWithTheirSums_data()
@@ -90,21 +91,21 @@ private Q_SLOTS:
     void sunsHoldEightDifferentAddendsWithTheirSums()
     {
         QFETCH(int, centre);
-        app::NumeroCentrale = static_cast<std::int16_t>(centre);
-        frmOperativo *window = app::Load<frmOperativo>();
+        m_esercizio.setNumeroCentrale(static_cast<std::int16_t>(centre));
+        frmOperativo *window = app::Load<frmOperativo>(m_esercizio);
         for (int sun = 0; sun < 50; ++sun) {
-            window->NuovoSole();
+            window->esercizio().NuovoSole();
             QSet<int> addends;
             for (int ray = 0; ray < exercise::kRayCount; ++ray) {
-                const int addend = state.Addendi.at(static_cast<size_t>(ray));
+                const int addend = stato().Addendi.at(static_cast<size_t>(ray));
                 QVERIFY(addend >= 1 && addend <= 10);
                 addends.insert(addend);
-                QCOMPARE(int(state.Somme.at(static_cast<size_t>(ray))), centre + addend);
+                QCOMPARE(int(stato().Somme.at(static_cast<size_t>(ray))), centre + addend);
                 QCOMPARE(window->Label2(ray)->caption(), QString::number(addend));
             }
             QCOMPARE(addends.size(), exercise::kRayCount);
             for (int n = 0; n < 12; ++n)
-                QCOMPARE(state.TabellaUsati.at(static_cast<size_t>(n)) == QStringLiteral("si"),
+                QCOMPARE(stato().TabellaUsati.at(static_cast<size_t>(n)),
                          addends.contains(n));
             QCOMPARE(window->Label1()->caption(), QString::number(centre));
         }
@@ -112,23 +113,23 @@ private Q_SLOTS:
 
     void sunsDrawnInQuickSuccessionDiffer()
     {
-        frmOperativo *window = app::Load<frmOperativo>();
-        auto addends = [] {
-            return std::vector<int>(state.Addendi.begin(), state.Addendi.begin() + 8);
+        frmOperativo *window = app::Load<frmOperativo>(m_esercizio);
+        auto addends = [this] {
+            return std::vector<int>(stato().Addendi.begin(), stato().Addendi.begin() + 8);
         };
         for (int pair = 0; pair < 10; ++pair) {
             const std::vector<int> before = addends();
-            window->NuovoSole();
+            window->esercizio().NuovoSole();
             QVERIFY2(addends() != before, "two suns in a row drew the same addends");
         }
     }
 
     void centreChosenMeanwhileShowsAtTheNextSun()
     {
-        frmOperativo *window = testing::openExercise();
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         QCOMPARE(window->Label1()->caption(), QStringLiteral("0"));
-        app::NumeroCentrale = 4;
+        m_esercizio.setNumeroCentrale(4);
         QCOMPARE(window->Label1()->caption(), QStringLiteral("0"));
         window->AttivaPulsante(exercise::kNuovoSole);
         QCOMPARE(window->Label1()->caption(), QStringLiteral("4"));
@@ -139,36 +140,36 @@ private Q_SLOTS:
     {
         app::Load<FrmInizio>();
         app::Show<FrmInizio>();
-        app::NumeroCentrale = 3;
-        frmOperativo *window = testing::openExercise();
+        m_esercizio.setNumeroCentrale(3);
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         // WHEN a check has run and the discs have moved
         testing::typeDigit(window, 1);
         for (int ray = 0; ray < exercise::kRayCount; ++ray)
-            window->Avanza();
+            window->esercizio().Avanza();
         window->Timer2_Timer();
-        const std::int16_t errors = state.ContatoreErrori;
+        const std::int16_t errors = stato().ContatoreErrori;
         QVERIFY(errors > 0);
-        QVERIFY(state.VerificaAvviata);
+        QVERIFY(stato().VerificaAvviata);
         window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
         // THEN only the exercise window is gone, and the state stays
         QVERIFY(!app::Loaded<frmOperativo>());
         QVERIFY(app::Loaded<FrmInizio>() && app::Loaded<FrmInizio>()->isVisible());
-        QCOMPARE(app::NumeroCentrale, 3);
-        QCOMPARE(state.ContatoreErrori, errors);
-        QVERIFY(state.VerificaAvviata);
+        QCOMPARE(stato().NumeroCentrale, 3);
+        QCOMPARE(stato().ContatoreErrori, errors);
+        QVERIFY(stato().VerificaAvviata);
 
         // WHEN it is opened again
-        window = testing::openExercise();
+        window = testing::openExercise(m_esercizio);
         QVERIFY(window);
-        QCOMPARE(state.ContatoreErrori, errors);
-        QCOMPARE(state.RaggioCorrente, 0);
-        QVERIFY(!state.VerificaAvviata);
+        QCOMPARE(stato().ContatoreErrori, errors);
+        QCOMPARE(stato().RaggioCorrente, 0);
+        QVERIFY(!stato().VerificaAvviata);
         QCOMPARE(testing::result(window, 0), QStringLiteral("?"));
         QCOMPARE(window->Label1()->caption(), QStringLiteral("3"));
-        QCOMPARE(state.PassoRimbalzo0, 30);
+        QCOMPARE(stato().PassoRimbalzo[0], 30);
         QCOMPARE(window->Frame2Top(0), 468);
     }
 
@@ -176,7 +177,7 @@ private Q_SLOTS:
     {
         app::Load<FrmInizio>();
         app::Show<FrmInizio>();
-        frmOperativo *window = testing::openExercise();
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         app::Load<frmIstruzioni>();
         app::Load<frmAutore>();
@@ -211,7 +212,7 @@ private Q_SLOTS:
 
     void instructionsCannotBeChosenFromTheMenu()
     {
-        frmOperativo *window = testing::openExercise();
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         window->mnuIstruzioni()->trigger();
         QVERIFY(!app::Loaded<frmIstruzioni>());
@@ -219,7 +220,7 @@ private Q_SLOTS:
 
     void instructionsCommandReturnsFocusToKeyOne()
     {
-        frmOperativo *window = testing::openExercise();
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         QTimer::singleShot(0, window, [] {
             frmIstruzioni *instructions = app::Loaded<frmIstruzioni>();
@@ -234,7 +235,7 @@ private Q_SLOTS:
 
     void instructionsDuringTheBlinkLeaveTheKeypadAlone()
     {
-        frmOperativo *window = testing::openExercise();
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         window->Timer3_Timer();
         // While the instructions cover the window the blink goes on, and its
@@ -244,7 +245,7 @@ private Q_SLOTS:
             app::Loaded<frmIstruzioni>()->Command1_Click();
         });
         window->mnuIstruzioni_Click();
-        QCOMPARE(state.ContatoreLampeggi, 2);
+        QCOMPARE(stato().ContatoreLampeggi, 2);
         const QList<int> completed{exercise::kNuovoSole, exercise::kEsco};
         QCOMPARE(testing::enabledKeys(window), completed);
         QCOMPARE(testing::focusedKey(window), exercise::kNuovoSole);
@@ -252,7 +253,7 @@ private Q_SLOTS:
 
     void discsStayCircularWhenStretched()
     {
-        frmOperativo *window = testing::openExercise();
+        frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         window->resize(window->width() * 2, window->height());
         QTRY_COMPARE(window->innerWidthTwips(), 2 * 11910);

@@ -3,7 +3,7 @@
 
 #include "LayoutSupport.h"
 #include "app/Windows.h"
-#include "exercise/Stato.h"
+#include "exercise/Esercizio.h"
 #include "exercise/frmOperativo.h"
 #include "exercise/frmOperativoDef.h"
 #include "layout/Controls.h"
@@ -25,10 +25,13 @@ class ExerciseLayoutTest : public QObject
 {
     Q_OBJECT
 
+    exercise::Esercizio m_esercizio;
+    const exercise::Stato &stato() const { return m_esercizio.stato(); }
+
 private:
     frmOperativo *open()
     {
-        app::Load<frmOperativo>();
+        app::Load<frmOperativo>(m_esercizio);
         app::Show<frmOperativo>();
         frmOperativo *window = app::Loaded<frmOperativo>();
         return window && QTest::qWaitForWindowExposed(window) ? window : nullptr;
@@ -126,7 +129,7 @@ private Q_SLOTS:
         for (const exercise::Disc &disc : exercise::kDiscs)
             QCOMPARE(window->Frame2Top(disc.frame), disc.top);
         const int top = window->Frame2Top(0);
-        const std::int16_t step = exercise::state.PassoRimbalzo0;
+        const std::int16_t step = stato().PassoRimbalzo[0];
         window->Timer2_Timer();
         QCOMPARE(window->Frame2Top(0), top + step);
         QCOMPARE(window->Frame2(0)->y(), layout::twipsToPixels(top + step));

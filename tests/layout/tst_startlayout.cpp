@@ -3,8 +3,8 @@
 #include <chrono>
 
 #include "LayoutSupport.h"
+#include "start/StartSupport.h"
 #include "TestSupport.h"
-#include "app/SharedState.h"
 #include "app/Windows.h"
 #include "input/BankButton.h"
 #include "layout/ControlBuilder.h"
@@ -201,17 +201,16 @@ private Q_SLOTS:
     {
         FrmInizio *window = showActive();
         QVERIFY(window);
-        app::NumeroCentrale = 0;
 
         testing::click(window->Option1(7));
         QVERIFY(window->Label1()->caption().isEmpty());
-        QCOMPARE(app::NumeroCentrale, 0);
+        QCOMPARE(testing::chosenCentre(), 0);
 
         // WHEN the curtains have opened, the same press chooses the centre.
         QVERIFY(tickUntilOpen(window) < kMaxTicks);
         testing::click(window->Option1(7));
         QCOMPARE(window->Label1()->caption(), QStringLiteral("Sole del 7"));
-        QCOMPARE(app::NumeroCentrale, 7);
+        QCOMPARE(testing::chosenCentre(), 7);
     }
 
     void everyControlKeepsItsProportion_data()

@@ -7,7 +7,8 @@
 
 #include "TestSupport.h"
 #include "app/Windows.h"
-#include "exercise/Stato.h"
+#include "exercise/Esercizio.h"
+#include "exercise/ExerciseSupport.h"
 #include "exercise/frmOperativo.h"
 #include "exercise/frmOperativoDef.h"
 #include "input/BankButton.h"
@@ -36,6 +37,9 @@ QList<QString> focusColoured(const input::ButtonBank &bank)
 class FindingsTest : public QObject
 {
     Q_OBJECT
+
+    exercise::Esercizio m_esercizio;
+    const exercise::Stato &stato() const { return m_esercizio.stato(); }
 
 private Q_SLOTS:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
@@ -83,7 +87,7 @@ private Q_SLOTS:
     void discsStayInTheirPanel()
     {
         QFETCH(double, scale);
-        app::Load<frmOperativo>();
+        app::Load<frmOperativo>(m_esercizio);
         app::Show<frmOperativo>();
         frmOperativo *window = app::Loaded<frmOperativo>();
         QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -94,10 +98,7 @@ private Q_SLOTS:
         QTRY_COMPARE(window->client()->size(), design * scale);
 
         // WHEN a sun is found all right and the celebration runs two minutes
-        for (int ray = 0; ray < exercise::kRayCount; ++ray)
-            window->lblRisultato(ray)->setCaption(
-                QString::number(exercise::state.Somme.at(static_cast<size_t>(ray))));
-        window->ControllaRisultati();
+        testing::answerAllRight(window->esercizio());
         QVERIFY(window->Timer2()->isActive());
 
         // THEN every disc turns within one step of the panel's top and bottom

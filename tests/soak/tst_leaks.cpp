@@ -9,7 +9,7 @@
 
 #include "TestSupport.h"
 #include "app/Windows.h"
-#include "exercise/Stato.h"
+#include "exercise/Esercizio.h"
 #include "exercise/frmOperativo.h"
 #include "exercise/frmOperativoDef.h"
 #include "info/frmAutore.h"
@@ -82,6 +82,9 @@ class LeakTest : public QObject
 {
     Q_OBJECT
 
+    exercise::Esercizio m_esercizio;
+    const exercise::Stato &stato() const { return m_esercizio.stato(); }
+
 private:
     FrmInizio *start = nullptr;
 
@@ -105,7 +108,7 @@ private:
         } else {
             for (int ray = 0; ray < exercise::kRayCount; ++ray) {
                 const QString sum =
-                    QString::number(exercise::state.Somme.at(static_cast<size_t>(ray)));
+                    QString::number(stato().Somme.at(static_cast<size_t>(ray)));
                 for (const QChar digit : sum)
                     testing::click(exercise->Option1(digit.digitValue()));
                 testing::click(exercise->Option1(exercise::kAvanti));

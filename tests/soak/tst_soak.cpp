@@ -7,9 +7,9 @@
 //
 // The walk runs from a zero-interval timer, so it goes on inside the nested
 // event loop of a modal window. The program's own timers are held back and
-// ticked by the walk instead, and the time of day the program reads (it seeds
-// the draw of every sun) is a clock of the walk's own: a replay meets the same
-// ticks and the same suns at the same steps.
+// ticked by the walk instead, and every sun is drawn from a generator the walk
+// hands to the exercise, seeded from the walk's own seed: a replay meets the
+// same ticks and the same suns at the same steps.
 
 #include <QApplication>
 #include <QEventLoop>
@@ -25,19 +25,15 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <dlfcn.h>
 #include <functional>
 #include <map>
 #include <optional>
 #include <random>
-#include <sys/time.h>
 #include <thread>
-#include <time.h>
 #include <unistd.h>
 
-#include "app/SharedState.h"
 #include "app/Windows.h"
-#include "exercise/Stato.h"
+#include "exercise/Esercizio.h"
 #include "exercise/frmOperativo.h"
 #include "exercise/frmOperativoDef.h"
 #include "info/frmAutore.h"
@@ -52,8 +48,6 @@
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
 #endif
-
-using exercise::state;
 
 namespace {
 
@@ -127,51 +121,6 @@ void onFatalSignal(int signal)
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
-
-// The time of day in this process: from a start fixed by the seed, one
-// millisecond later at every reading. Other clocks (the event loop's
-// monotonic one) are the system's.
-std::atomic<qint64> g_timeOfDay{0}; // microseconds since the epoch; 0 until the walk starts
-
-qint64 readTimeOfDay()
-{
-    constexpr qint64 kReading = 1000;
-    return g_timeOfDay.fetch_add(kReading) + kReading;
-}
-
-using ClockGetTime = int (*)(clockid_t, timespec *);
-using GetTimeOfDay = int (*)(timeval *, void *);
-
-template <class F> F systemCall(const char *name)
-{
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
-
-} // namespace
-
-extern "C" int clock_gettime(clockid_t clock, timespec *when) noexcept
-{
-    static const ClockGetTime system = systemCall<ClockGetTime>("clock_gettime");
-    if (clock != CLOCK_REALTIME || g_timeOfDay.load() == 0)
-        return system(clock, when);
-    const qint64 micro = readTimeOfDay();
-    when->tv_sec = static_cast<time_t>(micro / 1000000);
-    when->tv_nsec = static_cast<long>(micro % 1000000 * 1000);
-    return 0;
-}
-
-extern "C" int gettimeofday(timeval *__restrict when, void *__restrict zone) noexcept
-{
-    static const GetTimeOfDay system = systemCall<GetTimeOfDay>("gettimeofday");
-    if (g_timeOfDay.load() == 0)
-        return system(when, zone);
-    const qint64 micro = readTimeOfDay();
-    when->tv_sec = static_cast<time_t>(micro / 1000000);
-    when->tv_usec = static_cast<suseconds_t>(micro % 1000000);
-    return 0;
-}
-
-namespace {
 
 // Qt's messages during the walk, counted by their text with the numbers left
 // out; the offscreen platform's notes on what it cannot do are no finding.
@@ -290,13 +239,11 @@ class Walk : public QObject
 {
     Q_OBJECT
 public:
-    Walk(quint64 seed, qint64 steps) : m_seed(seed), m_steps(steps), m_random(seed)
+    Walk(quint64 seed, qint64 steps)
+        : m_seed(seed), m_steps(steps), m_random(seed),
+          m_sunSeeds(static_cast<std::uint32_t>(seed ^ (seed >> 32)))
     {
         g_seed = seed;
-        // A school morning, a different one for every seed.
-        constexpr qint64 kFirstMorning = 1'700'000'000'000'000; // microseconds since the epoch
-        constexpr qint64 kDay = 86'400'000'000;
-        g_timeOfDay = kFirstMorning + static_cast<qint64>(seed % 3650) * kDay;
         qApp->installEventFilter(this);
         app::setOnAllUnloaded([this] { programEnded(); });
         connect(&m_driver, &QTimer::timeout, this, [this] { tick(); });
@@ -304,7 +251,6 @@ public:
 
     ~Walk() override
     {
-        g_timeOfDay = 0;
         app::setOnAllUnloaded({});
         qApp->removeEventFilter(this);
     }
@@ -458,12 +404,12 @@ private:
         m_ended = true;
     }
 
-    // As a pupil would start the program again.
+    // As a pupil would start the program again: a new start window brings a
+    // new exercise, whose suns the walk draws.
     void restart()
     {
-        app::NumeroCentrale = 0;
-        state = exercise::Stato{};
-        app::Load<FrmInizio>();
+        app::Load<FrmInizio>()->esercizio().setSorgente(
+            [this] { return std::mt19937(m_sunSeeds()); });
         app::Show<FrmInizio>(app::Modality::Modeless);
         m_ended = false;
     }
@@ -507,7 +453,7 @@ private:
         if (m_step % kPaintEvery == 0)
             paint();
 
-        if (!exercise() || state.RaggioCorrente < exercise::kRayCount)
+        if (!exercise() || exercise()->esercizio().stato().RaggioCorrente < exercise::kRayCount)
             m_blinkTicks = 0;
         if (m_endExpected && !m_ended)
             fail(QStringLiteral(
@@ -1137,6 +1083,7 @@ private:
 
     bool answer(frmOperativo *form)
     {
+        const exercise::Stato &state = form->esercizio().stato();
         if (state.RaggioCorrente >= exercise::kRayCount) {
             // The pupil watches the celebration a while: blink and bounce.
             if ((!keypadCompleted(form) || chance(0.6)) && form->Timer3()->isActive()) {
@@ -1255,7 +1202,7 @@ private:
         return {};
     }
 
-    QString startPromise(const FrmInizio &form)
+    QString startPromise(FrmInizio &form)
     {
         if (QString problem = bankPromise(*form.centreBank(), QStringLiteral("centre buttons"));
             !problem.isEmpty())
@@ -1271,18 +1218,18 @@ private:
             !form.timerTendine()->isActive() && width > kOpenCurtain)
             return QStringLiteral("the curtain timer stopped with the left curtain %1 twips wide")
                 .arg(width);
-        if (app::NumeroCentrale < 0 || app::NumeroCentrale >= start::kCentreCount)
-            return QStringLiteral("the centre is %1").arg(app::NumeroCentrale);
+        const int centre = form.esercizio().stato().NumeroCentrale;
+        if (centre < 0 || centre >= start::kCentreCount)
+            return QStringLiteral("the centre is %1").arg(centre);
         const QString label = form.Label1()->caption();
-        if (!label.isEmpty() && label != FrmInizio::nomeSole(app::NumeroCentrale))
-            return QStringLiteral("Label1 reads \"%1\" for centre %2")
-                .arg(label)
-                .arg(app::NumeroCentrale);
+        if (!label.isEmpty() && label != FrmInizio::nomeSole(centre))
+            return QStringLiteral("Label1 reads \"%1\" for centre %2").arg(label).arg(centre);
         return {};
     }
 
     QString sunPromise(const frmOperativo &form)
     {
+        const exercise::Stato &state = form.esercizio().stato();
         bool ok = false;
         const int centre = form.Label1()->caption().toInt(&ok);
         if (!ok || centre < 0 || centre >= start::kCentreCount)
@@ -1312,6 +1259,7 @@ private:
 
     QString raysPromise(const frmOperativo &form)
     {
+        const exercise::Stato &state = form.esercizio().stato();
         const int current = state.RaggioCorrente;
         if (current < 0 || current > exercise::kRayCount)
             return QStringLiteral("the current ray is %1").arg(current);
@@ -1337,6 +1285,7 @@ private:
 
     QString keypadPromise(const frmOperativo &form)
     {
+        const exercise::Stato &state = form.esercizio().stato();
         const bool celebrating = state.RaggioCorrente == exercise::kRayCount;
         if (form.Timer2()->isActive() != celebrating || form.Timer3()->isActive() != celebrating)
             return QStringLiteral("Timer2 %1 and Timer3 %2 at ray %3")
@@ -1369,6 +1318,7 @@ private:
     // so it never strays beyond by more than one step.
     QString discsPromise(const frmOperativo &form)
     {
+        const exercise::Stato &state = form.esercizio().stato();
         constexpr int kLongestStep = 31;
         for (int i = 0; i < exercise::kDiscCount; ++i) {
             const int top = form.Frame2Top(i);
@@ -1379,7 +1329,7 @@ private:
                     .arg(i)
                     .arg(top)
                     .arg(lowest);
-            const int step = exercise::passoRimbalzo(state, i);
+            const int step = state.PassoRimbalzo.at(static_cast<size_t>(i));
             if (step == 0 || step > kLongestStep || step < -kLongestStep)
                 return QStringLiteral("disc %1 moves by %2").arg(i).arg(step);
         }
@@ -1423,6 +1373,7 @@ private:
             reached("steps with the exercise window minimised");
         if (form->client()->width() == 0 || form->client()->height() == 0)
             reached("steps with the exercise window's inner area empty");
+        const exercise::Stato &state = form->esercizio().stato();
         const int ray = state.RaggioCorrente;
         if (ray == exercise::kRayCount && m_lastRay >= 0 && m_lastRay < exercise::kRayCount)
             reached("suns completed");
@@ -1443,6 +1394,8 @@ private:
     const quint64 m_seed;
     const qint64 m_steps;
     std::mt19937_64 m_random;
+    // The seeds of the suns, one drawn at every sun.
+    std::mt19937 m_sunSeeds;
     QTimer m_driver;
     QList<QPointer<QWidget>> m_unpainted;
     bool m_painting = false;

@@ -25,4 +25,10 @@ inline FrmInizio *openStartWindow()
     return window->timerTendine()->isActive() ? nullptr : window;
 }
 
+// The centre the start window has handed to the exercise.
+inline int chosenCentre()
+{
+    return app::Loaded<FrmInizio>()->esercizio().stato().NumeroCentrale;
+}
+
 } // namespace testing

@@ -7,7 +7,6 @@
 
 #include "StartSupport.h"
 #include "TestSupport.h"
-#include "app/SharedState.h"
 #include "app/Windows.h"
 #include "exercise/frmOperativo.h"
 #include "input/BankButton.h"
@@ -33,7 +32,6 @@ private:
 private Q_SLOTS:
     void init()
     {
-        app::NumeroCentrale = 0;
         QVERIFY(open());
     }
 
@@ -75,7 +73,7 @@ private Q_SLOTS:
         testing::key(m_window, key, modifiers);
         QCOMPARE(focused(), m_window->Option1(centre < 0 ? 0 : centre));
         QVERIFY(m_window->Label1()->caption().isEmpty());
-        QCOMPARE(app::NumeroCentrale, 0);
+        QCOMPARE(testing::chosenCentre(), 0);
         QVERIFY(!app::Loaded<frmOperativo>());
     }
 

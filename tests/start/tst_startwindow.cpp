@@ -11,7 +11,6 @@
 
 #include "StartSupport.h"
 #include "TestSupport.h"
-#include "app/SharedState.h"
 #include "app/Windows.h"
 #include "exercise/frmOperativo.h"
 #include "info/frmAutore.h"
@@ -73,8 +72,6 @@ private:
     }
 
 private Q_SLOTS:
-    void init() { app::NumeroCentrale = 0; }
-
     void cleanup()
     {
         app::setOnAllUnloaded({});
@@ -336,7 +333,7 @@ private Q_SLOTS:
         QFETCH(QString, caption);
         FrmInizio *window = open();
         QVERIFY(window);
-        app::NumeroCentrale = 5;
+        window->esercizio().setNumeroCentrale(5);
 
         // the keypad's * reaches 10, which has no digit key
         if (centre == 10)
@@ -348,7 +345,7 @@ private Q_SLOTS:
         testing::key(window, Qt::Key_Return);
 
         QCOMPARE(window->Label1()->caption(), caption);
-        QCOMPARE(app::NumeroCentrale, centre);
+        QCOMPARE(testing::chosenCentre(), centre);
         QCOMPARE(QApplication::focusWidget(), window->Option2(0));
     }
 
@@ -373,7 +370,7 @@ private Q_SLOTS:
             testing::click(window->Option1(3), how == "left" ? Qt::LeftButton : Qt::RightButton);
         }
         QCOMPARE(window->Label1()->caption(), QStringLiteral("Sole del 3"));
-        QCOMPARE(app::NumeroCentrale, 3);
+        QCOMPARE(testing::chosenCentre(), 3);
         QCOMPARE(QApplication::focusWidget(), window->Option2(0));
         QCOMPARE(window->Option2(0)->backColour(), input::kFocusColour);
         QCOMPARE(window->Option1(3)->backColour(), input::kRestColour);
@@ -387,7 +384,7 @@ private Q_SLOTS:
         testing::click(window->Option1(8));
         testing::click(window->Option1(1));
         QCOMPARE(window->Label1()->caption(), QStringLiteral("Sole dell' 1"));
-        QCOMPARE(app::NumeroCentrale, 1);
+        QCOMPARE(testing::chosenCentre(), 1);
     }
 
     void ripristinaGoesBackToCentreZeroKeepingTheChoice()
@@ -401,7 +398,7 @@ private Q_SLOTS:
 
         QCOMPARE(QApplication::focusWidget(), window->Option1(0));
         QCOMPARE(window->Label1()->caption(), QStringLiteral("Sole del 9"));
-        QCOMPARE(app::NumeroCentrale, 9);
+        QCOMPARE(testing::chosenCentre(), 9);
     }
 
     void vaiOpensTheExerciseWindowOnceOverTheStartWindow()
@@ -420,7 +417,7 @@ private Q_SLOTS:
         // WHEN "Vai" is chosen again while it is open THEN it is the same window
         testing::click(window->Option2(0));
         QCOMPARE(app::Loaded<frmOperativo>(), exercise);
-        QCOMPARE(app::NumeroCentrale, 4);
+        QCOMPARE(testing::chosenCentre(), 4);
 
         // WHEN it closes THEN the start window is back with the focus on "0"
         input::giveFocus(window->Option1(6));
@@ -444,7 +441,7 @@ private Q_SLOTS:
         FrmInizio *window = open();
         QVERIFY(window);
         app::Load<frmAutore>();
-        app::Load<frmOperativo>();
+        app::Load<frmOperativo>(window->esercizio());
         QStringList hidden;
         int ends = 0;
         app::setOnAllUnloaded([&] {
@@ -502,7 +499,7 @@ private Q_SLOTS:
             // the start window takes neither keys nor presses meanwhile
             testing::key(window, Qt::Key_7);
             testing::click(window->Option1(2));
-            startTookInput = window->Option1(7)->hasFocus() || app::NumeroCentrale != 5;
+            startTookInput = window->Option1(7)->hasFocus() || window->esercizio().stato().NumeroCentrale != 5;
             testing::keyDown(author, Qt::Key_Return, QStringLiteral("\r"));
         });
         QTimer::singleShot(testing::kEventTimeoutMs, this, [] { app::Unload<frmAutore>(); });
@@ -522,7 +519,7 @@ private Q_SLOTS:
         testing::keyUp(window, Qt::Key_Return, QStringLiteral("\r"));
         // THEN they choose nothing
         QCOMPARE(window->Label1()->caption(), QStringLiteral("Sole del 5"));
-        QCOMPARE(app::NumeroCentrale, 5);
+        QCOMPARE(testing::chosenCentre(), 5);
     }
 };
 

@@ -1,0 +1,113 @@
+#include "exercise/Descrizioni.h"
+
+#include <array>
+
+#include "exercise/Esercizio.h"
+
+namespace exercise {
+
+namespace {
+
+constexpr int kCentri = 11;
+
+constexpr std::array<const char *, kCentri> kNomiSole{
+    "Sole dello 0", "Sole dell' 1", "Sole del 2",   "Sole del 3", "Sole del 4", "Sole del 5",
+    "Sole del 6",   "Sole del 7",   "Sole dell' 8", "Sole del 9", "Sole del 10"};
+
+// Where each ray of the sun stands, clockwise from the top.
+constexpr std::array<const char16_t *, kRayCount> kPosizioni{
+    u"in alto",  u"in alto a destra",    u"a destra",   u"in basso a destra",
+    u"in basso", u"in basso a sinistra", u"a sinistra", u"in alto a sinistra"};
+
+const QString kAttesa = QStringLiteral("?");
+
+// "7 più 3", or nothing while the sun is not drawn.
+QString somma(const Stato &stato, int raggio)
+{
+    const int addendo = stato.Addendi.at(static_cast<size_t>(raggio));
+    if (addendo == 0)
+        return {};
+    return QStringLiteral("%1 più %2").arg(stato.Somme.at(static_cast<size_t>(raggio)) - addendo).arg(addendo);
+}
+
+// "raggio 3, a destra: 7 più 2".
+QString raggioESomma(const Stato &stato, int raggio)
+{
+    QString text = QStringLiteral("raggio %1, %2")
+                       .arg(raggio + 1)
+                       .arg(QString::fromUtf16(kPosizioni.at(static_cast<size_t>(raggio))));
+    const QString sum = somma(stato, raggio);
+    if (!sum.isEmpty())
+        text += QStringLiteral(": ") + sum;
+    return text;
+}
+
+QString descrizioneRisultato(const Stato &stato, int raggio)
+{
+    const auto at = static_cast<size_t>(raggio);
+    QString text = QStringLiteral("Risultato del ") + raggioESomma(stato, raggio);
+    if (!somma(stato, raggio).isEmpty())
+        text += QStringLiteral(" uguale");
+    text += QStringLiteral(". ");
+    const QString &risultato = stato.Risultati.at(at);
+    if (risultato.isEmpty())
+        text += QStringLiteral("Raggio non ancora raggiunto.");
+    else if (risultato == kAttesa)
+        text += QStringLiteral("Da scrivere.");
+    else
+        text += QStringLiteral("Scritto %1.").arg(risultato);
+    if (stato.Lampeggio)
+        text += QStringLiteral(" Giusto: il sole è completo.");
+    else if (stato.Verdetti.at(at) == Verdetto::Esatto)
+        text += QStringLiteral(" Giusto.");
+    else if (stato.Verdetti.at(at) == Verdetto::Errato)
+        text += QStringLiteral(" Sbagliato: da correggere.");
+    return text;
+}
+
+QString descrizioneTasto(int indice)
+{
+    switch (indice) {
+    case kCancella:
+        return QStringLiteral("Cancella l'ultima cifra del risultato");
+    case kAvanti:
+        return QStringLiteral("Conferma il risultato e passa al raggio successivo");
+    case kNuovoSole:
+        return QStringLiteral("Comincia un nuovo sole con lo stesso centro");
+    case kEsco:
+        return QStringLiteral("Chiude l'esercizio e torna alla finestra iniziale");
+    default:
+        return QStringLiteral("Scrive la cifra %1 nel risultato").arg(indice);
+    }
+}
+
+} // namespace
+
+QString nomeSole(int centro)
+{
+    if (centro < 0 || centro >= kCentri)
+        return {};
+    return QString::fromUtf8(kNomiSole.at(static_cast<size_t>(centro)));
+}
+
+QString nomeFinestra(const Esercizio &esercizio)
+{
+    return QStringLiteral("Esercizio: ") + nomeSole(esercizio.centroDelSole()).toLower();
+}
+
+QString descrizione(const Esercizio &esercizio, std::string_view controllo, int indice)
+{
+    const Stato &stato = esercizio.stato();
+    const bool isRay = indice >= 0 && indice < kRayCount;
+    if (controllo == "Option1" && indice >= 0 && indice < kKeypadCount)
+        return descrizioneTasto(indice);
+    if (controllo == "Label1")
+        return QStringLiteral("Il numero al centro del sole, da sommare a ogni addendo");
+    if (controllo == "Label2" && isRay)
+        return QStringLiteral("Addendo del ") + raggioESomma(stato, indice);
+    if (controllo == "lblRisultato" && isRay)
+        return descrizioneRisultato(stato, indice);
+    return {};
+}
+
+} // namespace exercise
