@@ -1,12 +1,15 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds and starts the program
 #   make test   installs what is missing, builds and runs the whole test suite
+# and a third makes what a school installs:
+#   make deb    installs what is missing and builds the Debian package
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+DEB_BUILD ?= build-deb
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test asan-build bench clean
+.PHONY: all deps configure build run test asan-build bench deb clean
 
 all: build
 
@@ -40,5 +43,9 @@ bench: deps
 	@cmake --build build-release -j $(JOBS)
 	@python3 bench/run.py build-release
 
+# The Debian package of a Release build, in $(DEB_BUILD)/; says where it is.
+deb: deps
+	@JOBS=$(JOBS) packaging/build-deb.sh $(DEB_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-release
+	rm -rf $(BUILD) $(ASAN_BUILD) build-release $(DEB_BUILD)

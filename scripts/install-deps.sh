@@ -7,13 +7,17 @@ set -euo pipefail
 # the OpenGL headers its CMake files ask for); the fonts the windows resolve
 # Arial and MS Sans Serif to; the end-to-end and start-up tests under Xvfb;
 # the packaging checks; the screen-reader test (AT-SPI over D-Bus, read from
-# Debian's Python); the benchmarks.
+# Debian's Python); the benchmarks. The Debian package (make deb): dpkg-dev
+# for dpkg-shlibdeps, which CPack runs to work out the package's Depends from
+# the binary; file, which CPack uses to find the binaries to hand it; lintian,
+# which checks the package.
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation2
     xvfb xauth xdotool x11-utils openbox imagemagick strace
     desktop-file-utils appstream
+    dpkg-dev file lintian
     at-spi2-core dbus python3-gi gir1.2-atspi-2.0
     python3
 )

@@ -4,6 +4,8 @@
 //                the centre number 6, its eight addends and the answer squares, the first
 //                filled in (6 + 10 = 16) and the second one still asked (6 + 1 = ?).
 //   icona.png  - the 32x32 icon of the exercise window, red lettering on transparency.
+//   icona-128.png - the same icon drawn at 128x128 and smoothed, for the desktop's menu
+//                and software centres, which show icons larger than the window does.
 //
 // Usage: pinnuvo_assets <output folder>
 // Everything is painted here with QPainter, so the files can be regenerated at any time.
@@ -56,8 +58,9 @@ const QColor kOrangeBrown{192, 64, 0};
 const QColor kSquareEdge{64, 32, 0};
 const QColor kInk{0, 0, 0};
 
-// Icon.
+// Icon, designed at 32x32; the larger one is the same drawing scaled up.
 constexpr int kIconSide = 32;
+constexpr int kLargeIconSide = 128;
 constexpr double kIconRingRadius = 9.5;
 constexpr double kIconRayFrom = 12.5;
 constexpr double kIconRayTo = 15.0;
@@ -163,16 +166,20 @@ QImage startPicture()
     return image;
 }
 
-QImage windowIcon()
+// The icon at `side` pixels. At the design size it is two-colour artwork (red on
+// transparent) with no antialiasing, so it stays crisp and fits a 16-colour palette;
+// larger, it is smoothed.
+QImage windowIcon(int side)
 {
-    // Two-colour artwork (red on transparent) with no antialiasing, so it stays crisp and
-    // fits a 16-colour palette.
-    QImage image(kIconSide, kIconSide, QImage::Format_ARGB32);
+    const bool smooth = side > kIconSide;
+    const double scale = double(side) / kIconSide;
+    QImage image(side, side, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
 
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setRenderHint(QPainter::Antialiasing, smooth);
+    p.setRenderHint(QPainter::TextAntialiasing, smooth);
+    p.scale(scale, scale);
     // A little sun: a ring with eight short rays and a plus sign in the middle.
     const QPointF centre(kIconSide / 2.0, kIconSide / 2.0);
     p.setPen(QPen(kDarkRed, kIconLineWidth));
@@ -181,7 +188,7 @@ QImage windowIcon()
     for (std::size_t ray = 0; ray < kRays; ++ray) {
         p.drawLine(onRay(centre, ray, kIconRayFrom), onRay(centre, ray, kIconRayTo));
     }
-    p.setFont(boldSans(kIconPlusSize, false));
+    p.setFont(boldSans(kIconPlusSize, smooth));
     p.drawText(QRectF(0, -1, kIconSide, kIconSide), Qt::AlignCenter, QStringLiteral("+"));
     return image;
 }
@@ -218,6 +225,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const bool ok = save(startPicture(), dir, QStringLiteral("sole.jpg"), "JPG", kJpegQuality) &&
-                    save(windowIcon(), dir, QStringLiteral("icona.png"), "PNG");
+                    save(windowIcon(kIconSide), dir, QStringLiteral("icona.png"), "PNG") &&
+                    save(windowIcon(kLargeIconSide), dir, QStringLiteral("icona-128.png"), "PNG");
     return ok ? 0 : 1;
 }

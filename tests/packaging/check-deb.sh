@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Builds the Debian package as `make deb` does (in a Release tree of its own),
+# checks its name, Depends and contents and runs lintian on it, then extracts
+# it into a scratch folder and starts the extracted program on its own Xvfb
+# display until the start window shows. Nothing is installed on this machine.
+set -euo pipefail
+source_dir=${1:?source folder}
+deb_build=${2:?folder for the Release build of the package}
+id=${3:?application id}
+version=${4:?project version}
+
+work=$(mktemp -d)
+xvfb_pid=
+program_pid=
+cleanup() {
+    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+status=0
+problem() { echo "FAIL: $*" >&2; status=1; }
+fatal() { echo "FAIL: $*" >&2; exit 1; }
+
+# Runs "$@" every 0.2 s until it succeeds, for at most $1 seconds.
+within() {
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
+}
+
+bash "$source_dir/packaging/build-deb.sh" "$deb_build" | tee "$work/build.log" || fatal "the package did not build"
+deb=$(tail -n 1 "$work/build.log")
+[ -f "$deb" ] || fatal "the package build did not name a package"
+echo "package: $deb"
+
+# Named in Debian's way, with the project's version.
+field() { dpkg-deb --field "$deb" "$1"; }
+[ "$(field Version)" = "$version" ] || problem "the package's version is $(field Version), not $version"
+expected_name="$(field Package)_$(field Version)_$(field Architecture).deb"
+[ "$(basename "$deb")" = "$expected_name" ] || problem "the package is named $(basename "$deb"), not $expected_name"
+
+# Depends: the Qt libraries found in the binary and the fonts, and nothing
+# only a developer needs.
+depends=$(field Depends)
+echo "Depends: $depends"
+for needed in fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
+    [[ ", $depends," == *", $needed "* || ", $depends," == *", $needed,"* ]] ||
+        problem "Depends lacks $needed"
+done
+[[ "$depends" != *-dev* ]] || problem "Depends names a development package"
+
+lintian --fail-on error,warning --display-info "$deb" 2>"$work/lintian.log" || {
+    cat "$work/lintian.log" >&2
+    problem "lintian found errors or warnings"
+}
+
+# Exactly these files, all under /usr.
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+expected_files=(
+    usr/bin/pinnuvo
+    "usr/share/applications/$id.desktop"
+    usr/share/doc/pinnuvo/changelog.gz
+    usr/share/doc/pinnuvo/copyright
+    "usr/share/icons/hicolor/128x128/apps/$id.png"
+    "usr/share/icons/hicolor/32x32/apps/$id.png"
+    "usr/share/metainfo/$id.metainfo.xml"
+    usr/share/man/man1/pinnuvo.1.gz
+)
+files=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
+[ "$files" = "$(printf '%s\n' "${expected_files[@]}" | LC_ALL=C sort)" ] ||
+    problem "the package holds other files than expected:
+$(diff <(printf '%s\n' "${expected_files[@]}" | LC_ALL=C sort) <(echo "$files") || true)"
+
+desktop-file-validate "$root/usr/share/applications/$id.desktop" || problem "the desktop entry is not valid"
+metainfo=$root/usr/share/metainfo/$id.metainfo.xml
+appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
+    problem "the metainfo is not valid: $(cat "$work/appstream.log")"
+for side in 32 128; do
+    icon="$root/usr/share/icons/hicolor/${side}x${side}/apps/$id.png"
+    size=$(identify -format '%wx%h' "$icon" 2>/dev/null || echo unreadable)
+    [ "$size" = "${side}x${side}" ] || problem "the ${side}x${side} icon is $size"
+done
+
+# The newest release the software centres show, and the newest changelog
+# entry, are this version.
+release=$(grep -o '<release [^>]*version="[^"]*"' "$metainfo" | head -n 1 | sed 's/.*version="\([^"]*\)"/\1/')
+[ "$release" = "$version" ] || problem "the metainfo's newest release is '$release', not $version"
+zcat "$root/usr/share/doc/pinnuvo/changelog.gz" >"$work/changelog"
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] ||
+    problem "the changelog's newest entry is not version $version"
+head -n 1 "$root/usr/share/doc/pinnuvo/copyright" |
+    grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    problem "the copyright file is not in Debian's machine-readable format"
+
+# The extracted program starts to its start window.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+within 20 test -s "$work/display" || fatal "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+mkdir "$work/cwd"
+(cd "$work/cwd" && QT_QPA_PLATFORM=xcb exec "$root/usr/bin/pinnuvo") 2>"$work/program.log" &
+program_pid=$!
+if timeout 30 xdotool search --sync --onlyvisible --name '^Dorvala$' >/dev/null; then
+    echo "ok: the extracted program showed its start window"
+else
+    problem "the extracted program showed no start window: $(cat "$work/program.log")"
+fi
+kill -0 "$program_pid" 2>/dev/null || problem "the extracted program ended by itself: $(cat "$work/program.log")"
+
+exit $status
