@@ -65,20 +65,58 @@ QString descrizioneRisultato(const Stato &stato, int raggio)
     return text;
 }
 
-QString descrizioneTasto(int indice)
+// Where the pupil stands, read on the digit buttons: the ray being answered
+// and what it holds, or what the last check found to correct.
+QString passoInCorso(const Esercizio &esercizio)
 {
+    const Stato &stato = esercizio.stato();
+    const int raggio = esercizio.raggioInCorso();
+    if (raggio < 0)
+        return {};
+    const QString sum = somma(stato, raggio);
+    const QString &risultato = stato.Risultati.at(static_cast<size_t>(raggio));
+    if (stato.VerificaAvviata && stato.Verdetti.at(static_cast<size_t>(raggio)) == Verdetto::Errato &&
+        risultato == kAttesa) {
+        const int sbagliati = esercizio.risultatiSbagliati();
+        return QStringLiteral("%1 %2 da correggere: raggio %3, %4")
+            .arg(sbagliati)
+            .arg(sbagliati == 1 ? QStringLiteral("risultato") : QStringLiteral("risultati"))
+            .arg(raggio + 1)
+            .arg(sum);
+    }
+    return QStringLiteral("raggio %1 di %2: %3 uguale %4")
+        .arg(raggio + 1)
+        .arg(kRayCount)
+        .arg(sum, risultato);
+}
+
+QString descrizioneTasto(const Esercizio &esercizio, int indice)
+{
+    const Stato &stato = esercizio.stato();
     switch (indice) {
     case kCancella:
         return QStringLiteral("Cancella l'ultima cifra del risultato");
-    case kAvanti:
-        return QStringLiteral("Conferma il risultato e passa al raggio successivo");
+    case kAvanti: {
+        const QString purpose = QStringLiteral("Conferma il risultato e passa al raggio successivo");
+        const int raggio = esercizio.raggioInCorso();
+        const QString typed = raggio < 0 ? QString() : stato.Risultati.at(static_cast<size_t>(raggio));
+        if (!stato.Abilitati.at(kAvanti) || typed.isEmpty() || typed == kAttesa)
+            return purpose;
+        return QStringLiteral("Scritto %1. %2").arg(typed, purpose);
+    }
     case kNuovoSole:
+        if (stato.Festa)
+            return QStringLiteral("Sole completo: tutti e otto i risultati sono giusti. "
+                                  "Comincia un nuovo sole con lo stesso centro");
         return QStringLiteral("Comincia un nuovo sole con lo stesso centro");
     case kEsco:
         return QStringLiteral("Chiude l'esercizio e torna alla finestra iniziale");
     default:
-        return QStringLiteral("Scrive la cifra %1 nel risultato").arg(indice);
+        break;
     }
+    const QString purpose = QStringLiteral("Scrive la cifra %1 nel risultato").arg(indice);
+    const QString step = passoInCorso(esercizio);
+    return step.isEmpty() ? purpose : step + QStringLiteral(". ") + purpose;
 }
 
 } // namespace
@@ -100,7 +138,7 @@ QString descrizione(const Esercizio &esercizio, std::string_view controllo, int 
     const Stato &stato = esercizio.stato();
     const bool isRay = indice >= 0 && indice < kRayCount;
     if (controllo == "Option1" && indice >= 0 && indice < kKeypadCount)
-        return descrizioneTasto(indice);
+        return descrizioneTasto(esercizio, indice);
     if (controllo == "Label1")
         return QStringLiteral("Il numero al centro del sole, da sommare a ogni addendo");
     if (controllo == "Label2" && isRay)

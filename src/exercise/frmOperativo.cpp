@@ -1,6 +1,7 @@
 #include "exercise/frmOperativo.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 #include <cmath>
@@ -201,6 +202,15 @@ void frmOperativo::AttivaPulsante(std::int16_t i)
 
 void frmOperativo::BloccaTastierino()
 {
+    // A keypad button that has the focus and is about to be disabled would
+    // hand it on to each button after it as they are disabled in turn, and a
+    // screen reader would read them all on the way to "Nuovo sole": the
+    // focus leaves it first, when "Nuovo sole" is sure to take it.
+    const auto *modal = QGuiApplication::modalWindow();
+    const auto *focused = qobject_cast<input::BankButton *>(focusWidget());
+    if (focused && focused->bank() == m_keypad && focused->index() <= exercise::kAvanti &&
+        (!modal || modal == windowHandle()))
+        focusWidget()->clearFocus();
     m_esercizio.BloccaTastierino();
     input::giveFocus(Option1(exercise::kNuovoSole));
 }
@@ -265,12 +275,15 @@ void frmOperativo::drawSun()
     m_label1->setCaption(QString::number(m_esercizio.centroDelSole()));
     for (int i = 0; i < exercise::kRayCount; ++i)
         Label2(i)->setCaption(QString::number(stato.Addendi.at(static_cast<size_t>(i))));
+    // The window's title stays the design's; a screen reader names it by its sun.
+    setAccessibleName(exercise::nomeFinestra(m_esercizio));
     descriptionsChanged();
 }
 
 void frmOperativo::drawKey(int index)
 {
     Option1(index)->setEnabled(m_esercizio.stato().Abilitati.at(static_cast<size_t>(index)));
+    descriptionsChanged();
 }
 
 // The blink's colours once it has begun; before, the sun at rest and each
@@ -302,6 +315,7 @@ void frmOperativo::celebrate(bool running)
     }
     // The lettered discs are shown while the celebration runs.
     m_picture11->setVisible(running);
+    descriptionsChanged();
 }
 
 QString frmOperativo::accessibleDescription(const QWidget *control) const

@@ -206,7 +206,9 @@ QString FrmInizio::accessibleDescription(const QWidget *control) const
         return {};
     switch (def->index) {
     case Vai:
-        return QStringLiteral("Apre l'esercizio con il sole del centro scelto");
+        // Read where the focus lands once a centre is chosen: which sun starts.
+        return QStringLiteral("%1: apre l'esercizio con questo sole")
+            .arg(nomeSole(m_esercizio.stato().NumeroCentrale));
     case Ripristina:
         return QStringLiteral("Riporta la selezione sul centro 0");
     case Esci:

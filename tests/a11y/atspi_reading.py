@@ -197,11 +197,13 @@ def read_start_window(app, log):
     moved = wait_for(lambda: log.names and log.names[-1] == "Vai", 'the focus event of "Vai"')
     check(bool(moved), f'the focus moves to "Vai" (events {log.names})')
     check(focused_name(nodes) == "Vai", '"Vai" reports the focused state')
+    check("Sole del 7" in described(nodes["Vai"]), '"Vai" is read with the chosen sun')
     press(nodes["Vai"])
 
 
 def read_exercise_window(app, log):
-    frame = wait_for(lambda: find_frame(app, "Form1"), 'the exercise window "Form1"')
+    frame = wait_for(lambda: find_frame(app, "Esercizio: sole del 7"),
+                     'the exercise window read as "Esercizio: sole del 7"')
     if not frame:
         return
     nodes = buttons(frame)
@@ -244,6 +246,65 @@ def read_exercise_window(app, log):
     check(wait_for(lambda: "enabled" in states(nodes["Avanti"]), '"Avanti" enabled') is not None,
           '"Avanti" reports it can be used')
     check(focused_name(nodes) == "Avanti", '"Avanti" reports the focus after a digit')
+    return frame
+
+
+def described(node):
+    node.clear_cache()
+    return node.get_description()
+
+
+def focused_reading(nodes, what, expected):
+    """Waits for the focus on `what` and for its description to hold `expected`."""
+    return wait_for(lambda: focused_name(nodes) == what and expected in described(nodes[what]),
+                    f'"{what}" focused and read with {expected!r}', timeout=5)
+
+
+def work_a_sun(frame, log):
+    """Answers the sun by keys, the first result wrong (the "4" typed before),
+    and checks what the focused button says at each step."""
+    nodes = buttons(frame)
+    sums = {}
+    for label in labels(frame):
+        text = label.get_description()
+        if text.startswith("Addendo del raggio"):
+            ray = int(text.split()[3].rstrip(","))
+            sums[ray] = (text.rsplit(": ", 1)[1], 7 + int(label.get_name()))
+    if not check(len(sums) == 8, "the eight sums read from the addends"):
+        return
+    check(focused_reading(nodes, "Avanti", "Scritto 4."), '"Avanti" is read with the number typed')
+    for ray in range(2, 9):
+        key("Return")
+        sum_text, total = sums[ray]
+        check(focused_reading(nodes, "1", f"raggio {ray} di 8: {sum_text} uguale ?"),
+              f"the digit in focus reads ray {ray} and its sum")
+        for digit in str(total):
+            key(digit)
+        check(focused_reading(nodes, "Avanti", f"Scritto {total}."),
+              f'"Avanti" is read with {total}')
+    key("Return")
+    check(focused_reading(nodes, "1", f"1 risultato da correggere: raggio 1, {sums[1][0]}"),
+          "the check's wrong result is read where the focus lands")
+    for digit in str(sums[1][1]):
+        key(digit)
+    wait_for(lambda: focused_name(nodes) == "Avanti", '"Avanti" focused after the correction')
+    time.sleep(0.3)
+    pump()
+    log.names.clear()
+    key("Return")
+    check(focused_reading(nodes, "Nuovo sole", "Sole completo: tutti e otto"),
+          '"Nuovo sole" is read with the completed sun')
+    pump()
+    check(set(log.names) <= {"1", "Nuovo sole"},
+          f"the focus goes from \"1\" straight to \"Nuovo sole\" (events {log.names})")
+    # Later blinks put the focus where it already is: nothing new is read.
+    log.names.clear()
+    log.descriptions.clear()
+    time.sleep(1.3)
+    pump()
+    check(not log.names, f"later blinks move no focus (events {log.names})")
+    check(not [n for n in log.descriptions if n.get_name() == "Nuovo sole"],
+          'later blinks change nothing read on "Nuovo sole"')
 
 
 def main():
@@ -261,7 +322,9 @@ def main():
         if app:
             log = FocusLog()
             read_start_window(app, log)
-            read_exercise_window(app, log)
+            frame = read_exercise_window(app, log)
+            if frame:
+                work_a_sun(frame, log)
     finally:
         pinnuvo.terminate()
         pinnuvo.wait(timeout=10)

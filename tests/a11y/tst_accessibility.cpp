@@ -70,7 +70,7 @@ private Q_SLOTS:
         }
         const QStringList commands{QStringLiteral("Vai"), QStringLiteral("Ripristina"),
                                    QStringLiteral("Esci")};
-        const QStringList purposes{QStringLiteral("Apre l'esercizio con il sole del centro scelto"),
+        const QStringList purposes{QStringLiteral("Sole dello 0: apre l'esercizio con questo sole"),
                                    QStringLiteral("Riporta la selezione sul centro 0"),
                                    QStringLiteral("Chiude il programma")};
         for (int i = 0; i < 3; ++i) {
@@ -84,6 +84,7 @@ private Q_SLOTS:
         testing::key(window, Qt::Key_Return);
         QCOMPARE(nameOf(window->Label1()), QStringLiteral("Sole del 7"));
         QCOMPARE(descriptionOf(window->Label1()), QStringLiteral("Il sole scelto per l'esercizio"));
+        QVERIFY(descriptionOf(window->Option2(0)).startsWith(u"Sole del 7:"));
     }
 
     void focusedStateFollowsScanning()
@@ -134,7 +135,8 @@ private Q_SLOTS:
             QCOMPARE(readerOf(button)->state().disabled, i > exercise::kCancella);
         }
         QCOMPARE(descriptionOf(window->Option1(3)),
-                 QStringLiteral("Scrive la cifra 3 nel risultato"));
+                 QStringLiteral("raggio 1 di 8: 7 più %1 uguale ?. Scrive la cifra 3 nel risultato")
+                     .arg(stato().Addendi[0]));
         QCOMPARE(descriptionOf(window->Option1(exercise::kAvanti)),
                  QStringLiteral("Conferma il risultato e passa al raggio successivo"));
         QCOMPARE(descriptionOf(window->Option1(exercise::kNuovoSole)),
@@ -145,6 +147,7 @@ private Q_SLOTS:
         QAccessibleInterface *avanti = readerOf(window->Option1(exercise::kAvanti));
         QVERIFY(!avanti->state().disabled);
         QVERIFY(avanti->state().focused);
+        QVERIFY(descriptionOf(window->Option1(exercise::kAvanti)).startsWith(u"Scritto 1."));
 
         // WHEN the sun is completed only "Nuovo sole" and "Esco" can be used
         testing::answerAllRight(window->esercizio());
@@ -152,6 +155,8 @@ private Q_SLOTS:
         for (int i = 0; i < exercise::kKeypadCount; ++i)
             QCOMPARE(readerOf(window->Option1(i))->state().disabled, i < exercise::kNuovoSole);
         QVERIFY(readerOf(window->Option1(exercise::kNuovoSole))->state().focused);
+        QVERIFY(descriptionOf(window->Option1(exercise::kNuovoSole)).startsWith(u"Sole completo"));
+        QCOMPARE(readerOf(window)->text(QAccessible::Name), QStringLiteral("Esercizio: sole del 7"));
     }
 
     void sunIsReadByItsCaptionsAndPlaces()
@@ -201,8 +206,11 @@ private Q_SLOTS:
         for (int ray = 1; ray < exercise::kRayCount; ++ray)
             answerByKeys(window, testing::expectedSum(window, ray));
 
-        // THEN the check finds ray 1 wrong, and the reader says so
+        // THEN the check finds ray 1 wrong, and the reader says so where the focus is
         QCOMPARE(nameOf(first), QStringLiteral("?"));
+        QVERIFY(descriptionOf(window->Option1(1))
+                    .startsWith(QStringLiteral("1 risultato da correggere: raggio 1, 7 più %1.")
+                                    .arg(stato().Addendi[0])));
         QVERIFY(descriptionOf(first).endsWith(u"Da scrivere. Sbagliato: da correggere."));
         QVERIFY(descriptionOf(window->lblRisultato(1))
                     .endsWith(QStringLiteral("Scritto %1.").arg(testing::expectedSum(window, 1))));

@@ -76,10 +76,13 @@ inline QList<int> enabledKeys(const frmOperativo *window)
     return keys;
 }
 
-// Types every ray's right result into the model and moves on: the last step checks.
+// Types every ray's right result into the model, over whatever the ray held,
+// and moves on: the last step checks.
 inline void answerAllRight(exercise::Esercizio &esercizio)
 {
     for (int ray = 0; ray < exercise::kRayCount; ++ray) {
+        while (esercizio.stato().Risultati.at(static_cast<size_t>(ray)) != QStringLiteral("?"))
+            esercizio.CancellaCifra(false);
         for (const int digit : digitsOf(esercizio.stato().Somme.at(static_cast<size_t>(ray))))
             esercizio.InserisciCifra(digit);
         esercizio.Avanza();
