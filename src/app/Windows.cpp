@@ -8,17 +8,41 @@
 namespace app {
 
 namespace {
-int g_loaded = 0;
-std::function<void()> g_onAllUnloaded;
 
-// The program's windows in the order they last became active, the most recent
-// last. When the active one unloads, the window before it becomes active
-// again, as a window manager would do (under X with no window manager,
-// nothing else would).
-std::vector<QPointer<Form>> g_activationOrder;
-// The window that was active last, by serial: it may be destroyed since.
-quint64 g_lastActiveSerial = 0;
-quint64 g_serials = 0;
+// What the window model keeps of the program's windows as a whole. The
+// application object owns it, so it lives as long as the windows can.
+class ProgramWindows : public QObject
+{
+    static constexpr auto kName = "pinnuvoProgramWindows";
+
+public:
+    using QObject::QObject;
+
+    static ProgramWindows &of(QCoreApplication *application)
+    {
+        if (auto *found = application->findChild<QObject *>(kName, Qt::FindDirectChildrenOnly))
+            return *static_cast<ProgramWindows *>(found);
+        auto *windows = new ProgramWindows(application);
+        windows->setObjectName(kName);
+        return *windows;
+    }
+
+    int loaded = 0;
+    std::function<void()> onAllUnloaded;
+    // The program's windows in the order they last became active, the most
+    // recent last. When the active one unloads, the window before it becomes
+    // active again, as a window manager would do (under X with no window
+    // manager, nothing else would).
+    std::vector<QPointer<Form>> activationOrder;
+    // The window that was active last, by serial: it may be destroyed since.
+    quint64 lastActiveSerial = 0;
+    quint64 serials = 0;
+};
+
+ProgramWindows &programWindows()
+{
+    return ProgramWindows::of(QCoreApplication::instance());
+}
 
 bool isLive(const Form *window)
 {
@@ -47,7 +71,8 @@ void reactivatePrevious()
     const QWidget *active = QApplication::activeWindow();
     if (active && active->isVisible())
         return;
-    for (auto it = g_activationOrder.rbegin(); it != g_activationOrder.rend(); ++it) {
+    const std::vector<QPointer<Form>> &order = programWindows().activationOrder;
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
         Form *window = it->data();
         if (isLive(window) && window->isVisible()) {
             window->activateWindow();
@@ -59,12 +84,12 @@ void reactivatePrevious()
 
 int loadedWindowCount()
 {
-    return g_loaded;
+    return programWindows().loaded;
 }
 
 void setOnAllUnloaded(std::function<void()> handler)
 {
-    g_onAllUnloaded = std::move(handler);
+    programWindows().onAllUnloaded = std::move(handler);
 }
 
 bool noteActivation(Form *window)
@@ -77,11 +102,12 @@ bool noteActivation(Form *window)
     }
     // A window that becomes active again after the pupil was in another program
     // is not coming back from one of ours.
-    const bool fromAnotherWindow = g_lastActiveSerial != window->m_serial;
-    g_lastActiveSerial = window->m_serial;
-    std::erase_if(g_activationOrder,
+    ProgramWindows &windows = programWindows();
+    const bool fromAnotherWindow = windows.lastActiveSerial != window->m_serial;
+    windows.lastActiveSerial = window->m_serial;
+    std::erase_if(windows.activationOrder,
                   [window](const QPointer<Form> &w) { return w.isNull() || w == window; });
-    g_activationOrder.emplace_back(window);
+    windows.activationOrder.emplace_back(window);
     return fromAnotherWindow;
 }
 
@@ -91,11 +117,12 @@ Form *loadWindow(WindowInstance &instance, const std::function<Form *()> &create
         return instance.window;
     Form *window = create();
     window->m_instance = &instance;
-    window->m_serial = ++g_serials;
+    ProgramWindows &windows = programWindows();
+    window->m_serial = ++windows.serials;
     instance.window = window;
     instance.unloading = false;
     instance.shownBefore = false;
-    ++g_loaded;
+    ++windows.loaded;
     window->Form_Load();
     return instance.window;
 }
@@ -142,11 +169,12 @@ void unloadWindow(WindowInstance &instance)
     window->deleteLater();
     if (instance.modalLoop)
         instance.modalLoop->quit();
-    --g_loaded;
+    ProgramWindows &windows = programWindows();
+    --windows.loaded;
     if (wasActive)
         reactivatePrevious();
-    if (g_loaded == 0 && g_onAllUnloaded)
-        g_onAllUnloaded();
+    if (windows.loaded == 0 && windows.onAllUnloaded)
+        windows.onAllUnloaded();
 }
 
 } // namespace app
