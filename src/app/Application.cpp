@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/Accessibility.h"
+#include "app/SessionBus.h"
 #include "app/Windows.h"
 #include "start/FrmInizio.h"
 
@@ -85,6 +86,7 @@ int run(int argc, char *argv[])
         sayNoDisplay("no display found (DISPLAY is not set)");
         return EXIT_FAILURE;
     }
+    keepToTheDesktopsSessionBus();
     g_previousHandler = qInstallMessageHandler(holdStartupMessage);
     QApplication application(argc, argv);
     releaseStartupMessages();
