@@ -16,7 +16,7 @@ bool userBusRunning()
     if (runtimeDir.isEmpty())
         return false;
     const QByteArray socket = runtimeDir + "/bus";
-    struct stat status {};
+    struct stat status = {};
     return ::lstat(socket.constData(), &status) == 0 && S_ISSOCK(status.st_mode) &&
            status.st_uid == ::getuid();
 }

@@ -85,7 +85,8 @@ int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode)
 int fromEvent(const QKeyEvent &event)
 {
     const QString platform = QGuiApplication::platformName();
-    const bool xkb = platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+    const bool xkb =
+        platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
     return fromKey(event.key(), event.modifiers(), xkb ? event.nativeScanCode() : 0);
 }
 
