@@ -15,7 +15,7 @@ packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation2
-    xvfb xauth xdotool x11-utils openbox imagemagick strace
+    xvfb xauth xdotool x11-utils x11-xkb-utils openbox imagemagick strace
     desktop-file-utils appstream
     dpkg-dev file lintian
     at-spi2-core dbus python3-gi gir1.2-atspi-2.0

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/Accessibility.h"
+#include "app/SessionBus.h"
 #include "app/Windows.h"
 
 namespace app {
@@ -84,6 +85,7 @@ int run(int argc, char *argv[], const std::function<void()> &showFirstWindow)
         sayNoDisplay("no display found (DISPLAY is not set)");
         return EXIT_FAILURE;
     }
+    keepToTheDesktopsSessionBus();
     g_previousHandler = qInstallMessageHandler(holdStartupMessage);
     QApplication application(argc, argv);
     releaseStartupMessages();

@@ -79,7 +79,8 @@ bool ButtonBank::handle(BankButton *button, QEvent *event)
         if (isRepeat(*key))
             return true;
         const QPointer<ButtonBank> alive(this);
-        const QString text = key->text();
+        // CTRL turns the SPACE it types into a NUL; the key is SPACE all the same.
+        const QString text = code == vk::kSpace ? QStringLiteral(" ") : key->text();
         const bool toolkitMaySee = keyDown(index, code);
         if (alive && !text.isEmpty())
             character(index, text);
@@ -93,10 +94,9 @@ bool ButtonBank::handle(BankButton *button, QEvent *event)
         if (key->isAutoRepeat())
             return true; // the key is still held: the latches stay as they are
         g_lastRelease = {key->nativeScanCode(), key->timestamp()};
-        if (vk::fromEvent(*key) == vk::kTab)
-            return false;
         keyUp(index);
-        return true;
+        // TAB moved the focus for the toolkit, which may see its release too.
+        return vk::fromEvent(*key) != vk::kTab;
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:

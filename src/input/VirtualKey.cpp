@@ -1,13 +1,38 @@
 #include "input/VirtualKey.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <array>
 
 namespace input::vk {
 
-int fromEvent(const QKeyEvent &event)
+namespace {
+
+// XKB keycodes are the evdev codes plus 8: the top row 1 to 9 and 0 are 10 to
+// 19 on every keyboard, whatever the layout prints on them.
+constexpr quint32 kTopRow1 = 10;
+constexpr quint32 kTopRow0 = 19;
+
+// The keypad's digit keys 0 to 9.
+constexpr std::array<quint32, 10> kKeypadDigits{90, 87, 88, 89, 83, 84, 85, 79, 80, 81};
+
+int topRowDigit(quint32 keycode)
 {
-    const int key = event.key();
-    const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
+    if (keycode < kTopRow1 || keycode > kTopRow0)
+        return -1;
+    return static_cast<int>(keycode - kTopRow1 + 1) % 10;
+}
+
+int keypadDigit(quint32 keycode)
+{
+    for (size_t digit = 0; digit < kKeypadDigits.size(); ++digit)
+        if (kKeypadDigits[digit] == keycode)
+            return static_cast<int>(digit);
+    return -1;
+}
+
+int fromSymbol(int key, bool keypad)
+{
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return (keypad ? kNumpad0 : kDigit0) + (key - Qt::Key_0);
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
@@ -40,6 +65,29 @@ int fromEvent(const QKeyEvent &event)
     default:
         return kNone;
     }
+}
+
+} // namespace
+
+int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode)
+{
+    if (const int digit = topRowDigit(xkbKeycode); digit >= 0)
+        return kDigit0 + digit;
+    // SHIFT turns the keypad's digits into its cursor keys while NumLock is
+    // on; the key stays the digit the pupil pressed. Without SHIFT the keypad
+    // is what NumLock makes it.
+    if (const int digit = keypadDigit(xkbKeycode);
+        digit >= 0 && modifiers.testFlag(Qt::ShiftModifier))
+        return kNumpad0 + digit;
+    return fromSymbol(key, modifiers.testFlag(Qt::KeypadModifier));
+}
+
+int fromEvent(const QKeyEvent &event)
+{
+    const QString platform = QGuiApplication::platformName();
+    const bool xkb =
+        platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+    return fromKey(event.key(), event.modifiers(), xkb ? event.nativeScanCode() : 0);
 }
 
 } // namespace input::vk

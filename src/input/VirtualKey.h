@@ -3,6 +3,8 @@
 // keypad digits 96-105 and its * 106, letters their upper-case codes, ENTER 13,
 // BACKSPACE 8, SPACE 32, F2 113, arrows 37-40. The toolkit's keys map onto them.
 
+#include <Qt>
+
 class QKeyEvent;
 
 namespace input::vk {
@@ -29,7 +31,16 @@ constexpr int letter(char upper)
     return upper;
 }
 
-// The code of the key of a key event, or kNone for a key no table can name.
+// The code of a key, or kNone for a key no table can name. `key` and
+// `modifiers` are the toolkit's (the symbol the layout types, which SHIFT
+// changes); `xkbKeycode` is the physical key as XKB numbers it, or 0 where it
+// is not known. The top row's digit keys are digits on every layout and with
+// any modifier; with SHIFT the keypad's digit keys stay digits too. Every
+// other key is the symbol the layout gives it, whatever the modifiers.
+int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode);
+
+// The code of the key of a key event: the physical key where the window
+// system reports it as an XKB keycode (X11 and Wayland), else the symbol.
 int fromEvent(const QKeyEvent &event);
 
 } // namespace input::vk

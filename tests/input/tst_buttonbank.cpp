@@ -307,14 +307,24 @@ private Q_SLOTS:
         QCOMPARE(window->confirmed.size(), 2 * confirmedAfter.size());
     }
 
+    void aLatchedBankIgnoresTheNextKeyUntilAKeyOrMouseRelease_data()
+    {
+        QTest::addColumn<Qt::Key>("released");
+        QTest::addColumn<int>("focusAfterRelease");
+        QTest::newRow("a key of the table") << Qt::Key_A << 0;
+        QTest::newRow("TAB, which the toolkit moves on") << Qt::Key_Tab << 1;
+    }
+
     void aLatchedBankIgnoresTheNextKeyUntilAKeyOrMouseRelease()
     {
+        QFETCH(Qt::Key, released);
+        QFETCH(int, focusAfterRelease);
         BankWindow *window = open();
         QVERIFY(window);
         window->bank->TastoPremuto = true;
-        testing::keyDown(window, Qt::Key_A, QStringLiteral("a"));
-        QCOMPARE(window->focused(), window->button(0));
-        testing::keyUp(window, Qt::Key_A, QStringLiteral("a"));
+        testing::keyDown(window, released);
+        testing::keyUp(window, released);
+        QCOMPARE(window->focused(), window->button(focusAfterRelease));
         testing::key(window, Qt::Key_A);
         QCOMPARE(window->focused(), window->button(3));
 
@@ -324,6 +334,53 @@ private Q_SLOTS:
         testing::click(window->button(1));
         QVERIFY(!window->bank->TastoPremuto);
         QVERIFY(!window->bank->SpazioPremuto);
+    }
+
+    // The key as the pupil's keyboard means it: the physical top-row and
+    // keypad digit keys whatever the layout and the modifiers; the rest by
+    // the symbol typed, as Qt Test's events, which carry no keycode, have it.
+    void theKeyIsThePhysicalDigitOrTheSymbol_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<quint32>("keycode"); // XKB: the key marked 7 is 16
+        QTest::addColumn<int>("code");
+        const Qt::KeyboardModifiers none, shift(Qt::ShiftModifier), keypad(Qt::KeypadModifier);
+        QTest::newRow("SHIFT+7, Italian") << int(Qt::Key_Slash) << shift << 16u << 55;
+        QTest::newRow("CTRL+7") << int(Qt::Key_7) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                                << 16u << 55;
+        QTest::newRow("ALT+7") << int(Qt::Key_7) << Qt::KeyboardModifiers(Qt::AltModifier) << 16u
+                               << 55;
+        QTest::newRow("French è") << int(Qt::Key_Egrave) << none << 16u << 55;
+        QTest::newRow("French à") << int(Qt::Key_Agrave) << none << 19u << 48;
+        QTest::newRow("Qt Test's 7, no keycode") << int(Qt::Key_7) << none << 0u << 55;
+        QTest::newRow("keypad 7") << int(Qt::Key_7) << keypad << 79u << 103;
+        QTest::newRow("SHIFT+keypad 7, NumLock on")
+            << int(Qt::Key_Home) << (shift | keypad) << 79u << 103;
+        QTest::newRow("keypad 7, NumLock off") << int(Qt::Key_Home) << keypad << 79u << 0;
+        QTest::newRow("SHIFT+ENTER") << int(Qt::Key_Return) << shift << 36u << 13;
+        QTest::newRow("French A, on the Q key") << int(Qt::Key_A) << none << 24u << 65;
+        QTest::newRow("SHIFT+* of the Italian + key") << int(Qt::Key_Asterisk) << shift << 35u << 0;
+    }
+
+    void theKeyIsThePhysicalDigitOrTheSymbol()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(quint32, keycode);
+        QFETCH(int, code);
+        QCOMPARE(input::vk::fromKey(key, modifiers, keycode), code);
+    }
+
+    void aModifiedSpaceScansAndAModifiedEnterConfirms()
+    {
+        BankWindow *window = open();
+        QVERIFY(window);
+        testing::keyDown(window, Qt::Key_Space, QString(QChar(0)), false, Qt::ControlModifier);
+        testing::keyUp(window, Qt::Key_Space, QString(QChar(0)), false, Qt::ControlModifier);
+        QCOMPARE(window->focused(), window->button(1));
+        testing::key(window, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(window->confirmed, QList<int>{1});
     }
 
     void aMouseReleaseKeepsTheLatchesOnABankThatDoesNotClearThem()

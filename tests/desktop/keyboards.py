@@ -1,0 +1,42 @@
+"""Keys as the pupil's keyboard means them: SHIFT, CTRL and ALT leave a key
+what it is, the digit keys are digits on an Italian and a French layout, and
+TAB's release puts the centres back to work after a choice."""
+
+from desktop import EXERCISE, START_CAPTIONS, focused_buttons, main
+from pupil import enabled, keypad, wait_for_start
+
+
+def layouts(d):
+    d.run(["setxkbmap", "it"])
+    start = d.start_program()
+    wait_for_start(d, start)
+
+    def focus_after(keys, caption):
+        d.key(*keys)
+        d.wait_for(f'{" ".join(keys)} moves the focus to "{caption}"',
+                   lambda s: focused_buttons(s, start, START_CAPTIONS) == [caption])
+
+    # SHIFT+7 types "/" on this layout; CTRL+SPACE types a NUL.
+    focus_after(["shift+7"], "7")
+    focus_after(["ctrl+3"], "3")
+    focus_after(["alt+5"], "5")
+    focus_after(["ctrl+space"], "6")
+
+    # The French top row types & é " ' ( - è _ ç à without SHIFT, and the
+    # digits with it: both are the digits.
+    d.run(["setxkbmap", "fr"])
+    focus_after(["egrave"], "7")
+    focus_after(["agrave"], "0")
+    focus_after(["5", "Return"], "Vai")
+    focus_after(["Tab", "7"], "7")
+    focus_after(["shift+Return"], "Vai")
+    d.key("shift+Return")
+    ex = d.window(EXERCISE)
+    d.wait_until("the exercise window is active", ex.active)
+    d.key("eacute")
+    d.wait_for('é types a 2 and moves the focus to "Avanti"',
+               lambda s: keypad(s, ex)[0] == ["Avanti"] and enabled(s, ex, "Avanti"))
+
+
+if __name__ == "__main__":
+    main({"layouts": layouts})
