@@ -22,26 +22,14 @@ fail() {
     exit 1
 }
 
-# Runs "$@" every 0.2 s until it succeeds, for at most $1 seconds.
-within() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.2
-    done
-}
+source "$(dirname "$0")/../xserver.sh"
 
 # Design sizes in pixels: the inner area, and Label1 within it.
 inner_width=792
 inner_height=554
 label1="367x38+38+152"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-within 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_xvfb "$work" || fail "no X server"
 export QT_QPA_PLATFORM=xcb
 echo "Xvfb on $DISPLAY"
 

@@ -30,15 +30,7 @@ failures=0
 scenarios=0
 fail() { echo "FAIL [$scenario]: $*"; failures=$((failures + 1)); }
 
-# Runs "$@" every 0.1 s until it succeeds, for at most $1 seconds.
-within() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
-}
+source "$(dirname "$0")/../xserver.sh"
 
 shot() { import -window "$wid" "$work/$scenario.png" 2>/dev/null; }
 # The curtains have opened all the way: no curtain pink is left in the window.

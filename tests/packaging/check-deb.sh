@@ -23,16 +23,7 @@ status=0
 problem() { echo "FAIL: $*" >&2; status=1; }
 fatal() { echo "FAIL: $*" >&2; exit 1; }
 
-# Runs "$@" every 0.2 s until it succeeds, for at most $1 seconds.
-within() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.2
-    done
-}
+source "$(dirname "$0")/../xserver.sh"
 
 bash "$source_dir/packaging/build-deb.sh" "$deb_build" | tee "$work/build.log" || fatal "the package did not build"
 deb=$(tail -n 1 "$work/build.log")
@@ -100,10 +91,7 @@ head -n 1 "$root/usr/share/doc/pinnuvo/copyright" |
     problem "the copyright file is not in Debian's machine-readable format"
 
 # The extracted program starts to its start window.
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-within 20 test -s "$work/display" || fatal "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_xvfb "$work" || fatal "no X server"
 mkdir "$work/cwd"
 (cd "$work/cwd" && QT_QPA_PLATFORM=xcb exec "$root/usr/bin/pinnuvo") 2>"$work/program.log" &
 program_pid=$!
