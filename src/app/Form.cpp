@@ -1,5 +1,6 @@
 #include "app/Form.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QMenuBar>
@@ -104,7 +105,7 @@ void Form::descriptionsChanged()
 {
     // One handler may change the state many times over; the screen reader
     // hears of the descriptions once it has finished.
-    if (m_describing)
+    if (m_describing || !QAccessible::isActive())
         return;
     m_describing = true;
     QMetaObject::invokeMethod(
