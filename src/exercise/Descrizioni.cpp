@@ -105,7 +105,7 @@ QString descrizioneTasto(const Esercizio &esercizio, int indice)
         return QStringLiteral("Scritto %1. %2").arg(typed, purpose);
     }
     case kNuovoSole:
-        if (stato.Festa)
+        if (esercizio.festa())
             return QStringLiteral("Sole completo: tutti e otto i risultati sono giusti. "
                                   "Comincia un nuovo sole con lo stesso centro");
         return QStringLiteral("Comincia un nuovo sole con lo stesso centro");

@@ -72,23 +72,18 @@ void Esercizio::Carica()
 
 void Esercizio::NuovoSole()
 {
-    const bool eraFesta = m_stato.Festa;
-    m_stato.Festa = false;
     m_stato.Lampeggio = false;
     m_stato.ContatoreLampeggi = 0;
     m_stato.RaggioCorrente = 0;
     m_stato.VerificaAvviata = false;
     m_stato.TabellaUsati.fill(false);
-    if (eraFesta)
-        Q_EMIT festaCambiata(false);
+    Q_EMIT festaCambiata(false);
     for (int k = 0; k < kRayCount; ++k) {
-        m_stato.Raggiunti.at(static_cast<size_t>(k)) = false;
         m_stato.Verdetti.at(static_cast<size_t>(k)) = Verdetto::DaControllare;
         scriviRisultato(k, QString());
         Q_EMIT raggioCambiato(k);
     }
     scriviRisultato(0, kAttesa);
-    raggiungi(0);
     // Clearing the results made "Avanti" usable through the change rule: the
     // entry state puts it back off, so every sun starts with "Avanti" disabled.
     AbilitaTastierino();
@@ -164,7 +159,6 @@ void Esercizio::Avanza()
         return;
     }
     scriviRisultato(m_stato.RaggioCorrente, kAttesa);
-    raggiungi(m_stato.RaggioCorrente);
 }
 
 void Esercizio::ControllaRisultati()
@@ -186,7 +180,6 @@ void Esercizio::ControllaRisultati()
         return;
     }
     m_stato.RaggioCorrente = kRayCount;
-    m_stato.Festa = true;
     Q_EMIT festaCambiata(true);
 }
 
@@ -264,12 +257,6 @@ void Esercizio::abilita(int pulsante, bool abilitato)
         return;
     stato = abilitato;
     Q_EMIT pulsanteCambiato(pulsante);
-}
-
-void Esercizio::raggiungi(int raggio)
-{
-    m_stato.Raggiunti.at(static_cast<size_t>(raggio)) = true;
-    Q_EMIT raggioCambiato(raggio);
 }
 
 } // namespace exercise

@@ -52,13 +52,9 @@ struct Stato
     // What each result box holds: empty before its ray is reached, "?" while
     // waiting for digits, then the digits typed.
     std::array<QString, kRayCount> Risultati{};
-    // A ray's "+" and "=" show once the ray has been reached.
-    std::array<bool, kRayCount> Raggiunti{};
     std::array<Verdetto, kRayCount> Verdetti{};
     // Which keypad buttons can be used.
     std::array<bool, kKeypadCount> Abilitati{};
-    // All eight found right: the blink and the bounce run until the next sun.
-    bool Festa = false;
     // The first blink tick has come: the result boxes show the blink's colours.
     bool Lampeggio = false;
 };
@@ -100,6 +96,14 @@ public:
 
     // The ray whose result is being entered, or -1 once the sun is complete.
     int raggioInCorso() const;
+    // All eight found right: the blink and the bounce run until the next sun.
+    bool festa() const { return m_stato.RaggioCorrente == kRayCount; }
+    // A ray's "+" and "=" show once the ray has been reached: every ray up to
+    // the current one, and all of them once the results have been checked.
+    bool raggiunto(int raggio) const
+    {
+        return m_stato.VerificaAvviata || raggio <= m_stato.RaggioCorrente;
+    }
     // The centre of the sun drawn last; the start window may have chosen
     // another since, which the next sun takes.
     int centroDelSole() const { return m_stato.Somme[0] - m_stato.Addendi[0]; }
@@ -115,7 +119,7 @@ Q_SIGNALS:
     void soleCreato();
     // A keypad button became usable or unusable.
     void pulsanteCambiato(int pulsante);
-    // The celebration started or stopped: the timers follow it.
+    // The celebration started, or a new sun stopped whatever ran: the timers follow.
     void festaCambiata(bool inCorso);
     void lampeggioCambiato();
 
@@ -124,7 +128,6 @@ private:
     // "Avanti" usable, even a step that is undone at once.
     void scriviRisultato(int raggio, const QString &testo);
     void abilita(int pulsante, bool abilitato);
-    void raggiungi(int raggio);
 
     Stato m_stato;
     Sorgente m_sorgente;

@@ -27,9 +27,13 @@ const QColor kLampeggioChiaro{255, 255, 192};
 const QColor kLampeggioGiallo = layout::toColor(layout::kYellow);
 const QColor kSoleRiposo = layout::toColor(layout::kPeach);
 
-QColor coloreDel(Verdetto verdetto)
+// A result's colour: the blink's once it has begun, else its verdict's.
+QColor coloreRisultato(const exercise::Esercizio &esercizio, int ray)
 {
-    switch (verdetto) {
+    const exercise::Stato &stato = esercizio.stato();
+    if (stato.Lampeggio)
+        return esercizio.lampeggioDispari() ? kLampeggioChiaro : kLampeggioGiallo;
+    switch (stato.Verdetti.at(static_cast<size_t>(ray))) {
     case Verdetto::Esatto:
         return kRisultatoEsatto;
     case Verdetto::Errato:
@@ -38,12 +42,6 @@ QColor coloreDel(Verdetto verdetto)
         break;
     }
     return kRisultatoRiposo;
-}
-
-void setBackColourIfChanged(QWidget *widget, const QColor &colour)
-{
-    if (layout::backColour(widget) != colour)
-        layout::setBackColour(widget, colour);
 }
 
 } // namespace
@@ -146,13 +144,12 @@ void frmOperativo::Form_Load()
         lblSegno(i)->setCaption(QStringLiteral("+"));
         lblUguale(i)->setCaption(QStringLiteral("="));
     }
+    // The new sun stops the timers, one of which is created running, and
+    // draws every ray; the keypad may already be in the state it ends in,
+    // which then changes nothing, so it is drawn as a whole.
     m_esercizio.Carica();
-    // The exercise may have been left in any state by an earlier window: the
-    // new window shows all of it, and the timers (one created running) stop.
-    celebrate(m_esercizio.stato().Festa);
     for (int i = 0; i < exercise::kKeypadCount; ++i)
         drawKey(i);
-    drawBlink();
 }
 
 void frmOperativo::Form_Resize()
@@ -184,7 +181,7 @@ void frmOperativo::AttivaPulsante(std::int16_t i)
         m_esercizio.Avanza();
         break;
     case exercise::kNuovoSole:
-        setBackColourIfChanged(m_frame1, kSoleRiposo);
+        layout::setBackColour(m_frame1, kSoleRiposo);
         m_esercizio.NuovoSole();
         // The entry state disables "Nuovo sole": keep an enabled button under
         // the focus for the keyboard and scanning.
@@ -262,10 +259,9 @@ void frmOperativo::drawRay(int ray)
     const exercise::Stato &stato = m_esercizio.stato();
     const auto at = static_cast<size_t>(ray);
     lblRisultato(ray)->setCaption(stato.Risultati.at(at));
-    if (!stato.Lampeggio)
-        setBackColourIfChanged(lblRisultato(ray), coloreDel(stato.Verdetti.at(at)));
-    lblSegno(ray)->setVisible(stato.Raggiunti.at(at));
-    lblUguale(ray)->setVisible(stato.Raggiunti.at(at));
+    layout::setBackColour(lblRisultato(ray), coloreRisultato(m_esercizio, ray));
+    lblSegno(ray)->setVisible(m_esercizio.raggiunto(ray));
+    lblUguale(ray)->setVisible(m_esercizio.raggiunto(ray));
     descriptionsChanged();
 }
 
@@ -286,21 +282,12 @@ void frmOperativo::drawKey(int index)
     descriptionsChanged();
 }
 
-// The blink's colours once it has begun; before, the sun at rest and each
-// result in the colour of its verdict.
 void frmOperativo::drawBlink()
 {
-    const exercise::Stato &stato = m_esercizio.stato();
-    if (!stato.Lampeggio) {
-        for (int ray = 0; ray < exercise::kRayCount; ++ray)
-            setBackColourIfChanged(lblRisultato(ray),
-                                   coloreDel(stato.Verdetti.at(static_cast<size_t>(ray))));
-        return;
-    }
     const bool odd = m_esercizio.lampeggioDispari();
-    setBackColourIfChanged(m_frame1, odd ? kLampeggioGiallo : kLampeggioChiaro);
-    for (layout::Label *result : m_lblRisultato)
-        setBackColourIfChanged(result, odd ? kLampeggioChiaro : kLampeggioGiallo);
+    layout::setBackColour(m_frame1, odd ? kLampeggioGiallo : kLampeggioChiaro);
+    for (int ray = 0; ray < exercise::kRayCount; ++ray)
+        layout::setBackColour(lblRisultato(ray), coloreRisultato(m_esercizio, ray));
     descriptionsChanged();
 }
 

@@ -84,9 +84,11 @@ int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode)
 
 int fromEvent(const QKeyEvent &event)
 {
-    const QString platform = QGuiApplication::platformName();
-    const bool xkb =
-        platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+    // The platform stays the same for the whole run: asked once, not at every key.
+    static const bool xkb = [] {
+        const QString platform = QGuiApplication::platformName();
+        return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+    }();
     return fromKey(event.key(), event.modifiers(), xkb ? event.nativeScanCode() : 0);
 }
 

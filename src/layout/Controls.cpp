@@ -37,6 +37,9 @@ QColor toColor(Rgb rgb, QColor fallback)
 
 void setBackColour(QWidget *widget, QColor colour)
 {
+    // The colour a control already has changes nothing: no new palette, no repaint.
+    if (backColour(widget) == colour)
+        return;
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, colour);
     widget->setPalette(palette);
