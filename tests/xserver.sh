@@ -22,3 +22,19 @@ start_xvfb() {
     fi
     export DISPLAY=":$(head -n 1 "$1/display")"
 }
+
+# Makes a scratch folder, $work, for a script that starts an X server and the
+# program ($xvfb_pid, $program_pid): when the script ends, both are ended and
+# the folder goes.
+open_session() {
+    work=$(mktemp -d)
+    xvfb_pid=
+    program_pid=
+    trap end_session EXIT
+}
+
+end_session() {
+    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}

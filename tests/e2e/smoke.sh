@@ -7,22 +7,13 @@
 set -euo pipefail
 
 program=$(readlink -f "${1:?path to pinnuvo}")
-work=$(mktemp -d)
-xvfb_pid=
-program_pid=
-cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../xserver.sh"
+open_session
 
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
-
-source "$(dirname "$0")/../xserver.sh"
 
 # Design sizes in pixels: the inner area, and Label1 within it.
 inner_width=792

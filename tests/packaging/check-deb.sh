@@ -9,21 +9,13 @@ deb_build=${2:?folder for the Release build of the package}
 id=${3:?application id}
 version=${4:?project version}
 
-work=$(mktemp -d)
-xvfb_pid=
-program_pid=
-cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../xserver.sh"
+open_session
 
 status=0
 problem() { echo "FAIL: $*" >&2; status=1; }
 fatal() { echo "FAIL: $*" >&2; exit 1; }
 
-source "$(dirname "$0")/../xserver.sh"
 
 bash "$source_dir/packaging/build-deb.sh" "$deb_build" | tee "$work/build.log" || fatal "the package did not build"
 deb=$(tail -n 1 "$work/build.log")
