@@ -9,7 +9,7 @@ DEB_BUILD ?= build-deb
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test asan-build bench deb clean
+.PHONY: all deps configure build run test test-debian13 asan-build bench deb clean
 
 all: build
 
@@ -32,6 +32,10 @@ test: build asan-build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 		ctest --output-on-failure -j $(JOBS) -LE 'xvfb|desktop|a11y|packaging'
+
+# The same suite on Debian 13, in a tree made once with debootstrap (needs root).
+test-debian13:
+	@scripts/test-debian13.sh
 
 asan-build: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPINNUVO_SANITIZE=ON >/dev/null

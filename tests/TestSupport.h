@@ -13,6 +13,25 @@ namespace testing {
 // a window appearing) before it fails: a bound, never a measured time.
 constexpr int kEventTimeoutMs = 5000;
 
+// Waits, handling events, until `condition` holds or `timeoutMs` runs out,
+// then checks it. Qt's own QTRY macros narrow a 64-bit millisecond count to
+// int on Qt 6.8, which -Wconversion rightly reports at every use.
+#define TRY_VERIFY_WITHIN(condition, timeoutMs)                                                   \
+    do {                                                                                           \
+        (void)QTest::qWaitFor([&] { return bool(condition); }, timeoutMs);                         \
+        QVERIFY(condition);                                                                        \
+    } while (false)
+
+#define TRY_VERIFY(condition) TRY_VERIFY_WITHIN(condition, testing::kEventTimeoutMs)
+
+// Waits as TRY_VERIFY does until `actual` equals `expected`, then compares them.
+#define TRY_COMPARE(actual, expected)                                                              \
+    do {                                                                                           \
+        (void)QTest::qWaitFor([&] { return bool((actual) == (expected)); },                        \
+                              testing::kEventTimeoutMs);                                           \
+        QCOMPARE(actual, expected);                                                                \
+    } while (false)
+
 inline QWindow *windowOf(const QWidget *widget)
 {
     return widget->window()->windowHandle();

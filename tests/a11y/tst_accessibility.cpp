@@ -91,7 +91,7 @@ private Q_SLOTS:
     {
         FrmInizio *window = openStart();
         QVERIFY(window);
-        QTRY_VERIFY(readerOf(window->Option1(0))->state().focused);
+        TRY_VERIFY(readerOf(window->Option1(0))->state().focused);
         for (int i = 1; i <= 3; ++i) {
             testing::key(window, Qt::Key_Space);
             QVERIFY(readerOf(window->Option1(i))->state().focused);
@@ -236,7 +236,7 @@ private Q_SLOTS:
     {
         FrmInizio *window = openStart();
         QVERIFY(window);
-        QTRY_VERIFY(window->Option1(0)->hasFocus());
+        TRY_VERIFY(window->Option1(0)->hasFocus());
         const int depth = kRingDepth;
         const QImage focused = window->Option1(0)->grab().toImage();
         const QImage resting = window->Option1(1)->grab().toImage();

@@ -128,7 +128,7 @@ private Q_SLOTS:
 
         // A box larger than the stored picture shows all of it, stretched.
         start->resize(start->size() * 1.5);
-        QTRY_COMPARE(image->size().width() * kScale > full.width(), true);
+        TRY_COMPARE(image->size().width() * kScale > full.width(), true);
         image->grab();
         QCOMPARE(image->picture().size(), QImageReader(QString::fromLatin1(kPicture)).size());
     }
@@ -138,7 +138,7 @@ private Q_SLOTS:
         FrmInizio *start = open<FrmInizio>();
         QVERIFY(start);
         QVERIFY(QTest::qWaitForWindowActive(start));
-        QTRY_VERIFY(start->Option1(0)->hasFocus());
+        TRY_VERIFY(start->Option1(0)->hasFocus());
         const QImage focused = start->Option1(0)->grab().toImage();
         QCOMPARE(focused.size(), start->Option1(0)->size() * kScale);
         const int middle = focused.height() / 2;

@@ -160,8 +160,7 @@ private Q_SLOTS:
         QVERIFY(!ownerTookInput);
         QVERIFY(!app::Loaded<Modal>());
         // Closing the modal window returns to its owner, which is activated again.
-        QTRY_COMPARE_WITH_TIMEOUT(g_events.last(), QStringLiteral("W1 activate"),
-                                  testing::kEventTimeoutMs);
+        TRY_COMPARE(g_events.last(), QStringLiteral("W1 activate"));
 
         QVERIFY(g_events.contains(QStringLiteral("W3 unload")));
     }
@@ -175,8 +174,7 @@ private Q_SLOTS:
 
         // WHEN the other window closes THEN the one beneath is activated again
         app::Unload<B>();
-        QTRY_COMPARE_WITH_TIMEOUT(g_events, (QStringList{"W2 unload", "W1 activate"}),
-                                  testing::kEventTimeoutMs);
+        TRY_COMPARE(g_events, (QStringList{"W2 unload", "W1 activate"}));
 
         // WHEN the pupil comes back from a window that is not the program's
         QWidget elsewhere;

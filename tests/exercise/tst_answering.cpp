@@ -438,7 +438,7 @@ private Q_SLOTS:
         QVERIFY(window->Frame2Top(0) != 468);
         const int clientHeight = window->client()->height();
         window->resize(window->width(), window->height() + clientHeight);
-        QTRY_COMPARE(window->innerHeightTwips(), 2 * 8565);
+        TRY_COMPARE(window->innerHeightTwips(), 2 * 8565);
         QCOMPARE(window->Frame2Top(0), 2 * 468);
         QCOMPARE(window->Frame2Height(0), 2 * 1140);
         QCOMPARE(window->Picture11Height(), 2 * 2352);

@@ -256,7 +256,7 @@ private Q_SLOTS:
         frmOperativo *window = testing::openExercise(m_esercizio);
         QVERIFY(window);
         window->resize(window->width() * 2, window->height());
-        QTRY_COMPARE(window->innerWidthTwips(), 2 * 11910);
+        TRY_COMPARE(window->innerWidthTwips(), 2 * 11910);
         const std::array discs{window->control<layout::Shape>("Shape2"),
                                window->control<layout::Shape>("Shape1", 1)};
         for (const layout::Shape *shape : discs) {

@@ -93,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(button->font().family(), QStringLiteral("Arial"));
         QCOMPARE(button->font().pointSizeF(), 12.0);
         QVERIFY(!button->font().bold());
-        QTRY_COMPARE(QApplication::focusWidget(), button);
+        TRY_COMPARE(QApplication::focusWidget(), button);
         // TAB finds nothing else to go to
         testing::key(window, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), button);

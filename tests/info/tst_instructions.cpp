@@ -80,7 +80,7 @@ private Q_SLOTS:
         QFETCH(int, means);
         frmIstruzioni *window = open();
         QVERIFY(window);
-        QTRY_VERIFY(window->Command1()->hasFocus());
+        TRY_VERIFY(window->Command1()->hasFocus());
         if (means == 0)
             testing::click(window->Command1());
         else

@@ -2,6 +2,7 @@
 #include <QTimer>
 
 #include "LayoutSupport.h"
+#include "TestSupport.h"
 #include "app/Windows.h"
 #include "exercise/Esercizio.h"
 #include "exercise/frmOperativo.h"
@@ -98,14 +99,14 @@ private Q_SLOTS:
 
         const QSize normal = window->client()->size();
         window->showMaximized();
-        QTRY_VERIFY(window->client()->size() != normal);
+        TRY_VERIFY(window->client()->size() != normal);
         const layout::WindowDef &def = window->definition();
         const QString mismatch = testing::scaledLayoutMismatch(
             window, double(window->innerWidthTwips()) / def.innerWidth,
             double(window->innerHeightTwips()) / def.innerHeight, 1);
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
         window->showNormal();
-        QTRY_COMPARE(window->client()->size(), normal);
+        TRY_COMPARE(window->client()->size(), normal);
         QCOMPARE(geometries(window), before);
     }
 

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "LayoutSupport.h"
+#include "TestSupport.h"
 #include "app/Windows.h"
 #include "layout/Controls.h"
 
@@ -261,7 +262,7 @@ private Q_SLOTS:
         const QSize normal = window->client()->size();
 
         window->showMaximized();
-        QTRY_VERIFY(window->client()->size() != normal);
+        TRY_VERIFY(window->client()->size() != normal);
         QCOMPARE(window->sizesSeen.last(), innerTwips(window));
         const QSize maximised = innerTwips(window);
         const QString mismatch =
@@ -270,7 +271,7 @@ private Q_SLOTS:
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 
         window->showNormal();
-        QTRY_COMPARE(window->client()->size(), normal);
+        TRY_COMPARE(window->client()->size(), normal);
         QCOMPARE(window->sizesSeen.last(), innerTwips(window));
         QCOMPARE(geometries(window), before);
     }

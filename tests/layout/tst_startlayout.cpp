@@ -110,7 +110,7 @@ private Q_SLOTS:
     void curtainsOpenByThemselves()
     {
         FrmInizio *window = show(true);
-        QTRY_VERIFY_WITH_TIMEOUT(!window->timerTendine()->isActive(), kOpeningTimeoutMs);
+        TRY_VERIFY_WITHIN(!window->timerTendine()->isActive(), kOpeningTimeoutMs);
         QVERIFY(curtainWidth(window->Picture1()) <= 10);
         QCOMPARE(window->Picture1()->width(), 0);
         QCOMPARE(window->Picture2()->width(), 0);
@@ -179,7 +179,7 @@ private Q_SLOTS:
 
         const QSize normal = window->client()->size();
         window->showMaximized();
-        QTRY_VERIFY(window->client()->size() != normal);
+        TRY_VERIFY(window->client()->size() != normal);
         verifyCurtainsClosed(window);
     }
 
@@ -188,7 +188,7 @@ private Q_SLOTS:
         FrmInizio *window = showActive();
         QVERIFY(window);
         QVERIFY(window->timerTendine()->isActive());
-        QTRY_VERIFY(window->Option1(0)->hasFocus());
+        TRY_VERIFY(window->Option1(0)->hasFocus());
 
         testing::key(window, Qt::Key_7);
         testing::key(window, Qt::Key_Return);

@@ -28,14 +28,24 @@ field() { dpkg-deb --field "$deb" "$1"; }
 expected_name="$(field Package)_$(field Version)_$(field Architecture).deb"
 [ "$(basename "$deb")" = "$expected_name" ] || problem "the package is named $(basename "$deb"), not $expected_name"
 
-# Depends: the Qt libraries found in the binary and the fonts, and nothing
-# only a developer needs.
+# Depends: the fonts, and the package that holds each library the program
+# links on this machine, whatever this release names it (Debian 13 renamed
+# the Qt libraries' packages); nothing only a developer needs.
 depends=$(field Depends)
 echo "Depends: $depends"
-for needed in fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
-    [[ ", $depends," == *", $needed "* || ", $depends," == *", $needed,"* ]] ||
-        problem "Depends lacks $needed"
+depended=" $(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*//; s/:.*//' | xargs) "
+needed=(fonts-liberation2)
+dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/bin/pinnuvo >"$work/pinnuvo"
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+for soname in $(objdump -p "$work/pinnuvo" | awk '$1 == "NEEDED" { print $2 }'); do
+    owner=$(dpkg -S "*/$multiarch/$soname" 2>/dev/null | sed -n 's/^\([^:,]*\).*/\1/p' | head -n 1)
+    [ -n "$owner" ] || { problem "no installed package holds $soname"; continue; }
+    needed+=("$owner")
 done
+for package in "${needed[@]}"; do
+    [[ "$depended" == *" $package "* ]] || problem "Depends lacks $package"
+done
+[[ " ${needed[*]} " == *" libqt6widgets6"* ]] || problem "the program links no Qt Widgets library"
 [[ "$depends" != *-dev* ]] || problem "Depends names a development package"
 
 lintian --fail-on error,warning --display-info "$deb" 2>"$work/lintian.log" || {

@@ -95,7 +95,7 @@ private Q_SLOTS:
                            layout::twipsToPixels(window->definition().innerHeight));
         const QSize outer = window->size() - window->client()->size();
         window->resize(outer + design * scale);
-        QTRY_COMPARE(window->client()->size(), design * scale);
+        TRY_COMPARE(window->client()->size(), design * scale);
 
         // WHEN a sun is found all right and the celebration runs two minutes
         testing::answerAllRight(window->esercizio());

@@ -311,7 +311,7 @@ private Q_SLOTS:
         FrmInizio *window = open();
         QVERIFY(window);
         QCOMPARE(window->Label7()->text(), QStringLiteral("Vers.1.0\nMouse "));
-        QTRY_VERIFY(window->Option1(0)->hasFocus());
+        TRY_VERIFY(window->Option1(0)->hasFocus());
         QCOMPARE(window->Option1(0)->backColour(), input::kFocusColour);
         QCOMPARE(app::loadedWindowCount(), 1);
     }
@@ -423,8 +423,7 @@ private Q_SLOTS:
         input::giveFocus(window->Option1(6));
         exercise->windowHandle()->close();
         QVERIFY(!app::Loaded<frmOperativo>());
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), window->Option1(0),
-                                  testing::kEventTimeoutMs);
+        TRY_COMPARE(QApplication::focusWidget(), window->Option1(0));
     }
 
     void leavingUnloadsTheWindowsInOrderAndEndsOnce_data()
@@ -508,8 +507,7 @@ private Q_SLOTS:
         QVERIFY(wasModal);
         QVERIFY(!startTookInput);
         QVERIFY(!app::Loaded<frmAutore>());
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), window->Option1(0),
-                                  testing::kEventTimeoutMs);
+        TRY_COMPARE(QApplication::focusWidget(), window->Option1(0));
 
         // WHEN the ENTER that closed it is still held, its repeats reach "0"
         for (int i = 0; i < 3; ++i) {
