@@ -18,6 +18,7 @@ namespace app {
 namespace {
 
 constexpr auto kLastDescription = "accessibleDescriptionSent";
+constexpr auto kLastName = "accessibleNameSent";
 
 QString shownCaption(const QWidget *control)
 {
@@ -46,6 +47,56 @@ void captionChanged(layout::Label *label)
         return;
     QAccessibleEvent renamed(label, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&renamed);
+}
+
+// Whether a name-change notice tells the reader something new. The toolkit
+// sends one for every caption and title it is given, also while a window is
+// being built and when the text stays the same; a reader takes each for a
+// change and reads the control again, without its description. A window's
+// names are read when it appears, so only a name that differs from the one
+// the window appeared with, or last announced, is news.
+bool nameIsNews(QAccessibleEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(event->object());
+    if (!widget)
+        return true;
+    const QString name = event->accessibleInterface()->text(QAccessible::Name);
+    const QVariant last = widget->property(kLastName);
+    widget->setProperty(kLastName, name);
+    if (!widget->window()->isVisible())
+        return false;
+    return !last.isValid() || last.toString() != name;
+}
+
+void forwardUpdate(QAccessibleEvent *event);
+
+// Every notice for the screen reader passes here. The control that takes the
+// focus is described as things stand after the move before the focus event
+// goes out, since the reader reads it at that event.
+void filterUpdate(QAccessibleEvent *event)
+{
+    switch (event->type()) {
+    case QAccessible::NameChanged:
+        if (!nameIsNews(event))
+            return;
+        break;
+    case QAccessible::Focus:
+        if (auto *widget = qobject_cast<QWidget *>(event->object()))
+            notifyDescription(widget);
+        break;
+    default:
+        break;
+    }
+    forwardUpdate(event);
+}
+
+// Hands a notice on to the platform's bridge, which the toolkit does when no
+// filter is installed.
+void forwardUpdate(QAccessibleEvent *event)
+{
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(filterUpdate);
 }
 
 // A press through the screen reader confirms the button as a mouse press
@@ -130,6 +181,7 @@ QAccessibleInterface *interfaceFor(const QString &className, QObject *object)
 void installAccessibility()
 {
     QAccessible::installFactory(interfaceFor);
+    QAccessible::installUpdateHandler(filterUpdate);
 }
 
 QString accessibleDescription(const QWidget *control)
@@ -142,8 +194,14 @@ void notifyDescriptions(const Form &window)
 {
     if (!QAccessible::isActive())
         return;
+    // A reader speaks a changed description only on the control with the
+    // focus. A button that may take the focus later is described anew just
+    // before it does (see filterUpdate), so the many buttons one step
+    // redescribes send no burst of notices; labels, which never take the
+    // focus, keep the reader's review of the window up to date.
     for (const layout::Control &control : window.controls())
-        if (QWidget *widget = control.widget())
+        if (QWidget *widget = control.widget();
+            widget && (widget->focusPolicy() == Qt::NoFocus || widget->hasFocus()))
             notifyDescription(widget);
 }
 

@@ -3,9 +3,10 @@
 // accessibility bridge (AT-SPI on Linux). Every bank button is a push button
 // named by its caption, and every label is read by its caption. Each control
 // may also carry a description, which its window writes (Form's
-// accessibleDescription) and keeps up to date. A press through the bridge
-// confirms a bank button as a mouse press does. Focus and enabled state are
-// the widgets' own.
+// accessibleDescription) and keeps up to date. Notices of changed names go
+// out only for names that changed on a window already shown. A press through
+// the bridge confirms a bank button as a mouse press does. Focus and enabled
+// state are the widgets' own.
 
 #include <QString>
 
@@ -23,7 +24,10 @@ void installAccessibility();
 // The description read for a control, empty for a control that has none.
 QString accessibleDescription(const QWidget *control);
 
-// Tells a listening screen reader which of the window's descriptions changed.
+// Tells a listening screen reader which of the window's descriptions changed
+// that it would read now: those of its labels and of the control with the
+// focus. Any other control's changed description is sent when it takes the
+// focus, just before the focus event.
 void notifyDescriptions(const Form &window);
 
 } // namespace app

@@ -121,23 +121,41 @@ def key(name):
 
 class FocusLog:
     """The names of the controls whose focus-gained events the bridge sends,
-    and the descriptions it announces as changed."""
+    the descriptions it announces as changed, and the names it announces as
+    changed. A screen reader reads a control's description at its focus event
+    from what it last learnt of it (a read, or a change announced before);
+    `read_at_focus` keeps what such a reader read at each focus event."""
 
     def __init__(self):
         self.names = []
         self.descriptions = []
-        self.listener = Atspi.EventListener.new(self.on_focus)
-        self.listener.register("object:state-changed:focused")
-        self.described = Atspi.EventListener.new(self.on_description)
-        self.described.register("object:property-change:accessible-description")
+        self.renamed = []
+        self.read_at_focus = {}
+        self.known = {}
+        self.listeners = []
+        for event, handler in (("object:state-changed:focused", self.on_focus),
+                               ("object:property-change:accessible-description",
+                                self.on_description),
+                               ("object:property-change:accessible-name", self.on_name)):
+            self.listeners.append(Atspi.EventListener.new(handler))
+            self.listeners[-1].register(event)
 
     def on_focus(self, event):
         if event.detail1 == 1 and event.source is not None:
-            self.names.append(event.source.get_name())
+            name = event.source.get_name()
+            self.names.append(name)
+            if event.source not in self.known:
+                self.known[event.source] = described(event.source)
+            self.read_at_focus[name] = self.known[event.source]
 
     def on_description(self, event):
         if event.source is not None:
             self.descriptions.append(event.source)
+            self.known[event.source] = described(event.source)
+
+    def on_name(self, event):
+        if event.source is not None:
+            self.renamed.append(event.source.get_name())
 
     def take(self, count, what):
         wait_for(lambda: len(self.names) >= count, what, timeout=5)
@@ -198,6 +216,7 @@ def read_start_window(app, log):
     check(bool(moved), f'the focus moves to "Vai" (events {log.names})')
     check(focused_name(nodes) == "Vai", '"Vai" reports the focused state')
     check("Sole del 7" in described(nodes["Vai"]), '"Vai" is read with the chosen sun')
+    log.renamed.clear()
     press(nodes["Vai"])
 
 
@@ -208,6 +227,8 @@ def read_exercise_window(app, log):
     check(sorted(nodes) == sorted(KEYPAD), f"keypad buttons: {sorted(nodes)}")
     if sorted(nodes) != sorted(KEYPAD):
         return
+    check(focused_reading(nodes, "0", "raggio 1 di 8:", log), '"0" is read with the first ray')
+    check(not log.renamed, f"opening the exercise renames nothing (renamed {log.renamed})")
     for name in KEYPAD:
         enabled = "enabled" in states(nodes[name])
         should = name not in ("Avanti", "Nuovo sole", "Esco")
@@ -252,9 +273,11 @@ def described(node):
     return node.get_description()
 
 
-def focused_reading(nodes, what, expected):
-    """Waits for the focus on `what` and for its description to hold `expected`."""
-    return wait_for(lambda: focused_name(nodes) == what and expected in described(nodes[what]),
+def focused_reading(nodes, what, expected, log=None):
+    """Waits for the focus on `what` and for its description to hold `expected`;
+    with `log`, also at the focus event, where a screen reader reads it."""
+    return wait_for(lambda: focused_name(nodes) == what and expected in described(nodes[what])
+                    and (not log or expected in log.read_at_focus.get(what, "")),
                     f'"{what}" focused and read with {expected!r}', timeout=5)
 
 
@@ -274,14 +297,14 @@ def work_a_sun(frame, log):
     for ray in range(2, 9):
         key("Return")
         sum_text, total = sums[ray]
-        check(focused_reading(nodes, "1", f"raggio {ray} di 8: {sum_text} uguale ?"),
+        check(focused_reading(nodes, "1", f"raggio {ray} di 8: {sum_text} uguale ?", log),
               f"the digit in focus reads ray {ray} and its sum")
         for digit in str(total):
             key(digit)
         check(focused_reading(nodes, "Avanti", f"Scritto {total}."),
               f'"Avanti" is read with {total}')
     key("Return")
-    check(focused_reading(nodes, "1", f"1 risultato da correggere: raggio 1, {sums[1][0]}"),
+    check(focused_reading(nodes, "1", f"1 risultato da correggere: raggio 1, {sums[1][0]}", log),
           "the check's wrong result is read where the focus lands")
     for digit in str(sums[1][1]):
         key(digit)
