@@ -84,6 +84,14 @@ void filterUpdate(QAccessibleEvent *event)
         if (auto *widget = qobject_cast<QWidget *>(event->object()))
             notifyDescription(widget);
         break;
+    case QAccessible::ObjectShow:
+        // A window that appears is read afresh: what its controls say now is
+        // what the reader learns, and no news afterwards.
+        if (const auto *window = qobject_cast<const Form *>(event->object()))
+            for (const layout::Control &control : window->controls())
+                if (QWidget *widget = control.widget())
+                    widget->setProperty(kLastDescription, accessibleDescription(widget));
+        break;
     default:
         break;
     }
