@@ -19,7 +19,8 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 
-[ $# -gt 0 ] || set -- make test
+what="the command $*"
+[ $# -gt 0 ] || { set -- make test; what="the whole suite"; }
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 cache=${PINNUVO_DEBIAN13_CACHE:-/var/cache/pinnuvo/debian13}
 mirror=http://deb.debian.org/debian
@@ -71,8 +72,8 @@ cp -L /etc/resolv.conf "$tree/etc/resolv.conf" 2>/dev/null || true
 
 # PID 1 of the new namespace is the shell below: when it ends, the kernel ends
 # every process left in the namespace, and the namespace's mounts go with it.
-# --kill-child ends that shell if this script is killed.
-set +e
+# --kill-child ends that shell when unshare ends, which an interrupt or a
+# termination of this script brings about.
 unshare --mount --propagation private --pid --fork --kill-child --mount-proc="$tree/proc" \
     bash -c '
         set -e
@@ -83,12 +84,18 @@ unshare --mount --propagation private --pid --fork --kill-child --mount-proc="$t
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
             PINNUVO_WERROR="$2" CI="$3" \
             /bin/bash -c "cd /root/pinnuvo && scripts/install-deps.sh && \"\$@\"" bash "${@:4}"
-    ' test-debian13 "$tree" "${PINNUVO_WERROR:-}" "${CI:-}" "$@"
-status=$?
-set -e
+    ' test-debian13 "$tree" "${PINNUVO_WERROR:-}" "${CI:-}" "$@" <&0 &
+suite=$!
+# unshare ignores SIGINT and SIGTERM while its child runs.
+trap 'kill -KILL "$suite" 2>/dev/null' INT TERM HUP
+status=0
+wait "$suite" || status=$?
+# An interrupt ends the first wait early; the second waits for unshare itself.
+wait "$suite" 2>/dev/null || true
+trap - INT TERM HUP
 if [ "$status" -eq 0 ]; then
-    echo "Debian 13: the whole suite passed."
+    echo "Debian 13: $what passed."
 else
-    echo "Debian 13: the suite failed (exit status $status); the copy it ran in is $copy." >&2
+    echo "Debian 13: $what failed (exit status $status); the copy it ran in is $copy." >&2
 fi
 exit "$status"
