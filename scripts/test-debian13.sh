@@ -80,10 +80,12 @@ unshare --mount --propagation private --pid --fork --kill-child --mount-proc="$t
         tree=$1
         mount -t tmpfs -o mode=1777,nosuid,nodev shm "$tree/dev/shm"
         mount -t devpts -o newinstance,ptmxmode=0666,mode=620 devpts "$tree/dev/pts"
+        # dpkg --configure -a finishes an install that an earlier run left
+        # half done when it was interrupted.
         chroot "$tree" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
             PINNUVO_WERROR="$2" CI="$3" \
-            /bin/bash -c "cd /root/pinnuvo && scripts/install-deps.sh && \"\$@\"" bash "${@:4}"
+            /bin/bash -c "dpkg --configure -a && cd /root/pinnuvo && scripts/install-deps.sh && \"\$@\"" bash "${@:4}"
     ' test-debian13 "$tree" "${PINNUVO_WERROR:-}" "${CI:-}" "$@" <&0 &
 suite=$!
 # unshare ignores SIGINT and SIGTERM while its child runs.
