@@ -67,19 +67,36 @@ int fromSymbol(int key, bool keypad)
     }
 }
 
+// Whether the key types a character (a letter, a digit, a sign, an accent
+// still to be combined, or a symbol the toolkit cannot name) rather than being
+// a key such as ENTER, an arrow or a function key.
+bool typesCharacter(int key)
+{
+    return key < Qt::Key_Escape || key == Qt::Key_unknown ||
+           (key >= Qt::Key_Dead_Grave && key <= Qt::Key_Dead_Longsolidusoverlay);
+}
+
 } // namespace
 
 int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode)
 {
-    if (const int digit = topRowDigit(xkbKeycode); digit >= 0)
-        return kDigit0 + digit;
+    const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     // SHIFT turns the keypad's digits into its cursor keys while NumLock is
     // on; the key stays the digit the pupil pressed. Without SHIFT the keypad
     // is what NumLock makes it.
     if (const int digit = keypadDigit(xkbKeycode);
-        digit >= 0 && modifiers.testFlag(Qt::ShiftModifier))
+        digit >= 0 && keypad && modifiers.testFlag(Qt::ShiftModifier))
         return kNumpad0 + digit;
-    return fromSymbol(key, modifiers.testFlag(Qt::KeypadModifier));
+    // What the key types decides, wherever it sits: programs that type for
+    // the pupil (on-screen keyboards, switch interfaces) put any key on any
+    // keycode of a keymap of their own.
+    if (const int code = fromSymbol(key, keypad); code != kNone)
+        return code;
+    // A top-row key that types something else (a shifted digit, a French
+    // accented letter) is the digit printed on it.
+    if (const int digit = topRowDigit(xkbKeycode); digit >= 0 && typesCharacter(key))
+        return kDigit0 + digit;
+    return kNone;
 }
 
 int fromEvent(const QKeyEvent &event)

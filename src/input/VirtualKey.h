@@ -33,10 +33,12 @@ constexpr int letter(char upper)
 
 // The code of a key, or kNone for a key no table can name. `key` and
 // `modifiers` are the toolkit's (the symbol the layout types, which SHIFT
-// changes); `xkbKeycode` is the physical key as XKB numbers it, or 0 where it
-// is not known. The top row's digit keys are digits on every layout and with
-// any modifier; with SHIFT the keypad's digit keys stay digits too. Every
-// other key is the symbol the layout gives it, whatever the modifiers.
+// changes); `xkbKeycode` is the key's place as XKB numbers it, or 0 where it
+// is not known. A key is first what it types, whatever its keycode: a digit,
+// a letter, ENTER, SPACE, an arrow. A key on the top row that types another
+// character (a shifted digit, "è" on a French keyboard) is the digit of its
+// place, so every layout and modifier keeps the digits; with SHIFT the
+// keypad's digit keys stay digits too. Any other key is no key of the tables.
 int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode);
 
 // The code of the key of a key event: the physical key where the window

@@ -336,10 +336,11 @@ private Q_SLOTS:
         QVERIFY(!window->bank->SpazioPremuto);
     }
 
-    // The key as the pupil's keyboard means it: the physical top-row and
-    // keypad digit keys whatever the layout and the modifiers; the rest by
-    // the symbol typed, as Qt Test's events, which carry no keycode, have it.
-    void theKeyIsThePhysicalDigitOrTheSymbol_data()
+    // The key as the pupil's keyboard means it: what it types, wherever a
+    // program that types for the pupil put it; a top-row key that types
+    // another character is the digit of its place, whatever the layout and
+    // the modifiers; the keypad's digit keys stay digits under SHIFT.
+    void theKeyIsWhatItTypesOrItsTopRowDigit_data()
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
@@ -361,9 +362,17 @@ private Q_SLOTS:
         QTest::newRow("SHIFT+ENTER") << int(Qt::Key_Return) << shift << 36u << 13;
         QTest::newRow("French A, on the Q key") << int(Qt::Key_A) << none << 24u << 65;
         QTest::newRow("SHIFT+* of the Italian + key") << int(Qt::Key_Asterisk) << shift << 35u << 0;
+        QTest::newRow("SHIFT+^ of a dead key on the top row")
+            << int(Qt::Key_Dead_Circumflex) << shift << 15u << 54;
+        // A keymap of an on-screen keyboard or a switch program.
+        QTest::newRow("7 typed through the 1 key's keycode") << int(Qt::Key_7) << none << 10u << 55;
+        QTest::newRow("ENTER typed through a top-row keycode")
+            << int(Qt::Key_Return) << none << 12u << 13;
+        QTest::newRow("C typed through a top-row keycode") << int(Qt::Key_C) << none << 13u << 67;
+        QTest::newRow("F5 typed through a top-row keycode") << int(Qt::Key_F5) << none << 14u << 0;
     }
 
-    void theKeyIsThePhysicalDigitOrTheSymbol()
+    void theKeyIsWhatItTypesOrItsTopRowDigit()
     {
         QFETCH(int, key);
         QFETCH(Qt::KeyboardModifiers, modifiers);
