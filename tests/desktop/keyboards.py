@@ -37,7 +37,6 @@ def layouts(d):
         d.wait_for(f'{" ".join(keys)} moves the focus to "{caption}"',
                    lambda s: focused_buttons(s, start, START_CAPTIONS) == [caption])
 
-    # SHIFT+7 types "/" on this layout; CTRL+SPACE types a NUL.
     # Each key is what it types, wherever the typing program put it.
     load_typing_program_keymap(d)
     focus_after(["7"], "7")
@@ -46,6 +45,7 @@ def layouts(d):
     d.run(["setxkbmap", "it"])
     focus_after(["Tab", "2"], "2")
 
+    # SHIFT+7 types "/" on this layout; CTRL+SPACE types a NUL.
     focus_after(["shift+7"], "7")
     focus_after(["ctrl+3"], "3")
     focus_after(["alt+5"], "5")

@@ -35,9 +35,10 @@ depends=$(field Depends)
 echo "Depends: $depends"
 depended=" $(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*//; s/:.*//' | xargs) "
 needed=(fonts-liberation2)
-dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/bin/pinnuvo >"$work/pinnuvo"
+root=$work/root
+dpkg-deb -x "$deb" "$root"
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-for soname in $(objdump -p "$work/pinnuvo" | awk '$1 == "NEEDED" { print $2 }'); do
+for soname in $(objdump -p "$root/usr/bin/pinnuvo" | awk '$1 == "NEEDED" { print $2 }'); do
     owner=$(dpkg -S "*/$multiarch/$soname" 2>/dev/null | sed -n 's/^\([^:,]*\).*/\1/p' | head -n 1)
     [ -n "$owner" ] || { problem "no installed package holds $soname"; continue; }
     needed+=("$owner")
@@ -54,8 +55,6 @@ lintian --fail-on error,warning --display-info "$deb" 2>"$work/lintian.log" || {
 }
 
 # Exactly these files, all under /usr.
-root=$work/root
-dpkg-deb -x "$deb" "$root"
 expected_files=(
     usr/bin/pinnuvo
     "usr/share/applications/$id.desktop"
