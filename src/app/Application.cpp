@@ -15,7 +15,7 @@
 namespace app {
 
 namespace {
-constexpr auto kSans = "Liberation Sans";
+[[maybe_unused]] constexpr auto kSans = "Liberation Sans";
 
 QByteArray g_program = "pinnuvo";
 QtMessageHandler g_previousHandler = nullptr;
@@ -64,17 +64,25 @@ void releaseStartupMessages()
 
 void installFontSubstitutions()
 {
+    // Windows has both of the design's fonts; elsewhere Liberation Sans,
+    // drawn to Arial's measures, stands in for them.
+#ifndef Q_OS_WIN
     for (const char *family : {"Arial", "MS Sans Serif"})
         QFont::insertSubstitution(QString::fromLatin1(family), QString::fromLatin1(kSans));
+#endif
 }
 
 bool haveDisplay()
 {
+#ifdef Q_OS_WIN
+    return true; // a Windows program always has its desktop
+#else
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
         return true;
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#endif
 }
 
 int run(int argc, char *argv[], const std::function<void()> &showFirstWindow)

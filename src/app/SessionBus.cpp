@@ -2,10 +2,15 @@
 
 #include <QByteArray>
 #include <QtGlobal>
+
+#ifdef Q_OS_LINUX
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace app {
+
+#ifdef Q_OS_LINUX
 
 namespace {
 
@@ -31,5 +36,12 @@ void keepToTheDesktopsSessionBus()
     // starts a bus of its own when no address is given at all.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 }
+
+#else
+
+// Elsewhere the toolkit reaches the screen reader without D-Bus.
+void keepToTheDesktopsSessionBus() {}
+
+#endif
 
 } // namespace app

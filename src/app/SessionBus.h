@@ -8,7 +8,7 @@ namespace app {
 // use, writing under HOME and leaving the daemon behind when the program
 // ends. This gives the toolkit an address that cannot be reached instead, so
 // its screen-reader bridge and menus go without a bus. Call before the
-// QApplication is made.
+// QApplication is made. It does nothing on Windows, which has no session bus.
 void keepToTheDesktopsSessionBus();
 
 } // namespace app

@@ -8,25 +8,48 @@ namespace input::vk {
 
 namespace {
 
-// XKB keycodes are the evdev codes plus 8: the top row 1 to 9 and 0 are 10 to
-// 19 on every keyboard, whatever the layout prints on them.
-constexpr quint32 kTopRow1 = 10;
-constexpr quint32 kTopRow0 = 19;
-
-// The keypad's digit keys 0 to 9.
-constexpr std::array<quint32, 10> kKeypadDigits{90, 87, 88, 89, 83, 84, 85, 79, 80, 81};
-
-int topRowDigit(quint32 keycode)
+// Where the digit keys sit in one numbering of the keys' places. The top row
+// 1 to 9 and 0 has the same places on every keyboard, whatever the layout
+// prints on them.
+struct DigitPlaces
 {
-    if (keycode < kTopRow1 || keycode > kTopRow0)
-        return -1;
-    return static_cast<int>(keycode - kTopRow1 + 1) % 10;
+    quint32 topRow1;
+    quint32 topRow0;
+    std::array<quint32, 10> keypadDigits; // the keypad's 0 to 9
+};
+
+// XKB keycodes are the evdev codes plus 8.
+constexpr DigitPlaces kXkbPlaces{10, 19, {90, 87, 88, 89, 83, 84, 85, 79, 80, 81}};
+// Windows' scan codes, as the toolkit passes them on: the keypad's cursor
+// keys, unlike the grey ones, carry no extended-key bit (0x100).
+constexpr DigitPlaces kWindowsPlaces{2, 11, {82, 79, 80, 81, 75, 76, 77, 71, 72, 73}};
+
+const DigitPlaces *placesOf(ScanCodes scanCodes)
+{
+    switch (scanCodes) {
+    case ScanCodes::Xkb:
+        return &kXkbPlaces;
+    case ScanCodes::Windows:
+        return &kWindowsPlaces;
+    case ScanCodes::Unknown:
+        break;
+    }
+    return nullptr;
 }
 
-int keypadDigit(quint32 keycode)
+int topRowDigit(const DigitPlaces *places, quint32 scanCode)
 {
-    for (size_t digit = 0; digit < kKeypadDigits.size(); ++digit)
-        if (kKeypadDigits[digit] == keycode)
+    if (!places || scanCode < places->topRow1 || scanCode > places->topRow0)
+        return -1;
+    return static_cast<int>(scanCode - places->topRow1 + 1) % 10;
+}
+
+int keypadDigit(const DigitPlaces *places, quint32 scanCode)
+{
+    if (!places)
+        return -1;
+    for (size_t digit = 0; digit < places->keypadDigits.size(); ++digit)
+        if (places->keypadDigits[digit] == scanCode)
             return static_cast<int>(digit);
     return -1;
 }
@@ -78,13 +101,14 @@ bool typesCharacter(int key)
 
 } // namespace
 
-int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode)
+int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 scanCode, ScanCodes scanCodes)
 {
+    const DigitPlaces *places = placesOf(scanCodes);
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     // SHIFT turns the keypad's digits into its cursor keys while NumLock is
     // on; the key stays the digit the pupil pressed. Without SHIFT the keypad
     // is what NumLock makes it.
-    if (const int digit = keypadDigit(xkbKeycode);
+    if (const int digit = keypadDigit(places, scanCode);
         digit >= 0 && keypad && modifiers.testFlag(Qt::ShiftModifier))
         return kNumpad0 + digit;
     // What the key types decides, wherever it sits: programs that type for
@@ -94,7 +118,7 @@ int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode)
         return code;
     // A top-row key that types something else (a shifted digit, a French
     // accented letter) is the digit printed on it.
-    if (const int digit = topRowDigit(xkbKeycode); digit >= 0 && typesCharacter(key))
+    if (const int digit = topRowDigit(places, scanCode); digit >= 0 && typesCharacter(key))
         return kDigit0 + digit;
     return kNone;
 }
@@ -102,11 +126,22 @@ int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode)
 int fromEvent(const QKeyEvent &event)
 {
     // The platform stays the same for the whole run: asked once, not at every key.
-    static const bool xkb = [] {
+    static const ScanCodes scanCodes = [] {
         const QString platform = QGuiApplication::platformName();
-        return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+        if (platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland")))
+            return ScanCodes::Xkb;
+        if (platform == QLatin1String("windows"))
+            return ScanCodes::Windows;
+        return ScanCodes::Unknown;
     }();
-    return fromKey(event.key(), event.modifiers(), xkb ? event.nativeScanCode() : 0);
+    Qt::KeyboardModifiers modifiers = event.modifiers();
+    // With Num Lock on, Windows lifts SHIFT before it hands on a keypad digit
+    // key that SHIFT turned into a cursor key: Num Lock tells that it was held.
+    constexpr quint32 kWindowsNumLock = 0x200;
+    if (scanCodes == ScanCodes::Windows && (event.nativeModifiers() & kWindowsNumLock) &&
+        modifiers.testFlag(Qt::KeypadModifier))
+        modifiers |= Qt::ShiftModifier;
+    return fromKey(event.key(), modifiers, event.nativeScanCode(), scanCodes);
 }
 
 } // namespace input::vk

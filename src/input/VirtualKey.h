@@ -31,18 +31,22 @@ constexpr int letter(char upper)
     return upper;
 }
 
+// How a window system numbers the places of the keys, in the scan code of
+// its key events: XKB keycodes (X11 and Wayland) or Windows' scan codes.
+enum class ScanCodes { Unknown, Xkb, Windows };
+
 // The code of a key, or kNone for a key no table can name. `key` and
 // `modifiers` are the toolkit's (the symbol the layout types, which SHIFT
-// changes); `xkbKeycode` is the key's place as XKB numbers it, or 0 where it
-// is not known. A key is first what it types, whatever its keycode: a digit,
-// a letter, ENTER, SPACE, an arrow. A key on the top row that types another
-// character (a shifted digit, "è" on a French keyboard) is the digit of its
-// place, so every layout and modifier keeps the digits; with SHIFT the
-// keypad's digit keys stay digits too. Any other key is no key of the tables.
-int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 xkbKeycode);
+// changes); `scanCode` is the key's place as `scanCodes` numbers it. A key is
+// first what it types, whatever its place: a digit, a letter, ENTER, SPACE,
+// an arrow. A key on the top row that types another character (a shifted
+// digit, "è" on a French keyboard) is the digit of its place, so every layout
+// and modifier keeps the digits; with SHIFT the keypad's digit keys stay
+// digits too. Any other key is no key of the tables.
+int fromKey(int key, Qt::KeyboardModifiers modifiers, quint32 scanCode, ScanCodes scanCodes);
 
-// The code of the key of a key event: the physical key where the window
-// system reports it as an XKB keycode (X11 and Wayland), else the symbol.
+// The code of the key of a key event, with its place where the window system
+// reports one.
 int fromEvent(const QKeyEvent &event);
 
 } // namespace input::vk

@@ -3,8 +3,15 @@
 #include <QAction>
 #include <QTimer>
 #include <array>
+
+#ifdef Q_OS_WIN
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include "app/Windows.h"
 #include "exercise/Descrizioni.h"
@@ -135,10 +142,20 @@ void FrmInizio::VerificaEsistenzaFile(const QString &fileName) const
 {
     // Only whether the file opens matters, and nothing is read: a named pipe
     // with no writer must not hold up the start, so the open never waits.
+#ifdef Q_OS_WIN
+    // Opening an existing file for reading, shared with any other program,
+    // creates nothing and never waits.
+    const HANDLE file = ::CreateFileW(reinterpret_cast<LPCWSTR>(fileName.utf16()), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+#else
     const QByteArray path = fileName.toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd >= 0)
         ::close(fd);
+#endif
 }
 
 void FrmInizio::ScaricaFinestre()

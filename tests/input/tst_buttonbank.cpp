@@ -339,37 +339,59 @@ private Q_SLOTS:
     // The key as the pupil's keyboard means it: what it types, wherever a
     // program that types for the pupil put it; a top-row key that types
     // another character is the digit of its place, whatever the layout and
-    // the modifiers; the keypad's digit keys stay digits under SHIFT.
+    // the modifiers; the keypad's digit keys stay digits under SHIFT. The
+    // places are XKB's on X11 and Wayland, Windows' own scan codes there.
     void theKeyIsWhatItTypesOrItsTopRowDigit_data()
     {
+        using input::vk::ScanCodes;
         QTest::addColumn<int>("key");
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<quint32>("keycode"); // XKB: the key marked 7 is 16
+        QTest::addColumn<quint32>("keycode"); // XKB: the key marked 7 is 16; Windows: 8
+        QTest::addColumn<ScanCodes>("scanCodes");
         QTest::addColumn<int>("code");
         const Qt::KeyboardModifiers none, shift(Qt::ShiftModifier), keypad(Qt::KeypadModifier);
-        QTest::newRow("SHIFT+7, Italian") << int(Qt::Key_Slash) << shift << 16u << 55;
+        const ScanCodes xkb = ScanCodes::Xkb, windows = ScanCodes::Windows;
+        QTest::newRow("SHIFT+7, Italian") << int(Qt::Key_Slash) << shift << 16u << xkb << 55;
         QTest::newRow("CTRL+7") << int(Qt::Key_7) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                << 16u << 55;
+                                << 16u << xkb << 55;
         QTest::newRow("ALT+7") << int(Qt::Key_7) << Qt::KeyboardModifiers(Qt::AltModifier) << 16u
-                               << 55;
-        QTest::newRow("French è") << int(Qt::Key_Egrave) << none << 16u << 55;
-        QTest::newRow("French à") << int(Qt::Key_Agrave) << none << 19u << 48;
-        QTest::newRow("Qt Test's 7, no keycode") << int(Qt::Key_7) << none << 0u << 55;
-        QTest::newRow("keypad 7") << int(Qt::Key_7) << keypad << 79u << 103;
+                               << xkb << 55;
+        QTest::newRow("French è") << int(Qt::Key_Egrave) << none << 16u << xkb << 55;
+        QTest::newRow("French à") << int(Qt::Key_Agrave) << none << 19u << xkb << 48;
+        QTest::newRow("Qt Test's 7, no keycode")
+            << int(Qt::Key_7) << none << 0u << ScanCodes::Unknown << 55;
+        QTest::newRow("keypad 7") << int(Qt::Key_7) << keypad << 79u << xkb << 103;
         QTest::newRow("SHIFT+keypad 7, NumLock on")
-            << int(Qt::Key_Home) << (shift | keypad) << 79u << 103;
-        QTest::newRow("keypad 7, NumLock off") << int(Qt::Key_Home) << keypad << 79u << 0;
-        QTest::newRow("SHIFT+ENTER") << int(Qt::Key_Return) << shift << 36u << 13;
-        QTest::newRow("French A, on the Q key") << int(Qt::Key_A) << none << 24u << 65;
-        QTest::newRow("SHIFT+* of the Italian + key") << int(Qt::Key_Asterisk) << shift << 35u << 0;
+            << int(Qt::Key_Home) << (shift | keypad) << 79u << xkb << 103;
+        QTest::newRow("keypad 7, NumLock off") << int(Qt::Key_Home) << keypad << 79u << xkb << 0;
+        QTest::newRow("SHIFT+ENTER") << int(Qt::Key_Return) << shift << 36u << xkb << 13;
+        QTest::newRow("French A, on the Q key") << int(Qt::Key_A) << none << 24u << xkb << 65;
+        QTest::newRow("SHIFT+* of the Italian + key")
+            << int(Qt::Key_Asterisk) << shift << 35u << xkb << 0;
         QTest::newRow("SHIFT+^ of a dead key on the top row")
-            << int(Qt::Key_Dead_Circumflex) << shift << 15u << 54;
+            << int(Qt::Key_Dead_Circumflex) << shift << 15u << xkb << 54;
         // A keymap of an on-screen keyboard or a switch program.
-        QTest::newRow("7 typed through the 1 key's keycode") << int(Qt::Key_7) << none << 10u << 55;
+        QTest::newRow("7 typed through the 1 key's keycode")
+            << int(Qt::Key_7) << none << 10u << xkb << 55;
         QTest::newRow("ENTER typed through a top-row keycode")
-            << int(Qt::Key_Return) << none << 12u << 13;
-        QTest::newRow("C typed through a top-row keycode") << int(Qt::Key_C) << none << 13u << 67;
-        QTest::newRow("F5 typed through a top-row keycode") << int(Qt::Key_F5) << none << 14u << 0;
+            << int(Qt::Key_Return) << none << 12u << xkb << 13;
+        QTest::newRow("C typed through a top-row keycode")
+            << int(Qt::Key_C) << none << 13u << xkb << 67;
+        QTest::newRow("F5 typed through a top-row keycode")
+            << int(Qt::Key_F5) << none << 14u << xkb << 0;
+        // Windows: the same keys by its scan codes.
+        QTest::newRow("Windows SHIFT+7, Italian") << int(Qt::Key_Slash) << shift << 8u << windows << 55;
+        QTest::newRow("Windows French à") << int(Qt::Key_Agrave) << none << 11u << windows << 48;
+        QTest::newRow("Windows keypad 7") << int(Qt::Key_7) << keypad << 71u << windows << 103;
+        QTest::newRow("Windows keypad 0, NumLock on, SHIFT lifted")
+            << int(Qt::Key_Insert) << (shift | keypad) << 82u << windows << 96;
+        QTest::newRow("Windows keypad 7, NumLock off")
+            << int(Qt::Key_Home) << keypad << 71u << windows << 0;
+        QTest::newRow("Windows keypad *") << int(Qt::Key_Asterisk) << keypad << 55u << windows << 106;
+        QTest::newRow("Windows SHIFT+* of the Italian + key")
+            << int(Qt::Key_Asterisk) << shift << 27u << windows << 0;
+        QTest::newRow("XKB's 7 place on Windows is no digit")
+            << int(Qt::Key_Egrave) << none << 16u << windows << 0;
     }
 
     void theKeyIsWhatItTypesOrItsTopRowDigit()
@@ -377,8 +399,9 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(Qt::KeyboardModifiers, modifiers);
         QFETCH(quint32, keycode);
+        QFETCH(input::vk::ScanCodes, scanCodes);
         QFETCH(int, code);
-        QCOMPARE(input::vk::fromKey(key, modifiers, keycode), code);
+        QCOMPARE(input::vk::fromKey(key, modifiers, keycode, scanCodes), code);
     }
 
     void aModifiedSpaceScansAndAModifiedEnterConfirms()
