@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWindow>
 #include <array>
+#include <utility>
 
 #include "app/Form.h"
 #include "input/BankButton.h"
@@ -40,6 +41,20 @@ void notifyDescription(QWidget *control)
     QAccessible::updateAccessibility(&event);
 }
 
+// Tells the reader of the changed descriptions that it would read now.
+void notifyDescriptions(const Form &window)
+{
+    // A reader speaks a changed description only on the control with the
+    // focus. A button that may take the focus later is described anew just
+    // before it does (see Notices), so the many buttons one step
+    // redescribes send no burst of notices; labels, which never take the
+    // focus, keep the reader's review of the window up to date.
+    for (const layout::Control &control : window.controls())
+        if (QWidget *widget = control.widget();
+            widget && (widget->focusPolicy() == Qt::NoFocus || widget->hasFocus()))
+            notifyDescription(widget);
+}
+
 // A caption change renames its label.
 void captionChanged(layout::Label *label)
 {
@@ -70,9 +85,87 @@ bool nameIsNews(QAccessibleEvent *event)
 
 void forwardUpdate(QAccessibleEvent *event);
 
-// Every notice for the screen reader passes here. The control that takes the
-// focus is described as things stand after the move before the focus event
-// goes out, since the reader reads it at that event.
+// The notices of one step of the program: held while its handlers run, and
+// sent when they have finished, so that a reader learns only the state after
+// the step, in an order it cannot misread: first the changed descriptions of
+// the windows the step touched, then the focus, on a control already
+// described as it now stands. When the focus enters another window (one that
+// a key has just opened, say), its control's description is told once more
+// after the focus: a reader that followed the key into the window on its own
+// takes the program's focus notice for one it already has and stays silent,
+// but it reads a description change on the control it stands on.
+class Notices : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Notices(QObject *application) : QObject(application) {}
+
+    void holdFocus(QObject *object, int child)
+    {
+        m_focus = object;
+        m_focusChild = child;
+        sendLater();
+    }
+
+    void holdDescriptions(const Form &window)
+    {
+        if (!m_windows.contains(&window))
+            m_windows.append(&window);
+        sendLater();
+    }
+
+private:
+    void sendLater()
+    {
+        if (m_sending)
+            return;
+        m_sending = true;
+        QMetaObject::invokeMethod(this, &Notices::send, Qt::QueuedConnection);
+    }
+
+    void send()
+    {
+        m_sending = false;
+        for (const QPointer<const Form> &window : std::exchange(m_windows, {}))
+            if (window)
+                notifyDescriptions(*window);
+        QObject *object = std::exchange(m_focus, nullptr);
+        if (!object)
+            return;
+        auto *widget = qobject_cast<QWidget *>(object);
+        // A focus that has already gone elsewhere, out of the program say, is news no more.
+        if (widget && !widget->hasFocus())
+            return;
+        if (widget)
+            notifyDescription(widget);
+        QAccessibleEvent focus(object, QAccessible::Focus);
+        focus.setChild(m_focusChild);
+        forwardUpdate(&focus);
+        if (widget && widget->window() != m_focusWindow) {
+            m_focusWindow = widget->window();
+            if (!accessibleDescription(widget).isEmpty()) {
+                QAccessibleEvent described(widget, QAccessible::DescriptionChanged);
+                forwardUpdate(&described);
+            }
+        }
+    }
+
+    QList<QPointer<const Form>> m_windows;
+    QPointer<QObject> m_focus;
+    int m_focusChild = -1;
+    QPointer<QWidget> m_focusWindow;
+    bool m_sending = false;
+};
+
+// The application owns the notices on their way.
+Notices *pendingNotices()
+{
+    QCoreApplication *application = QCoreApplication::instance();
+    return application ? application->findChild<Notices *>(QString(), Qt::FindDirectChildrenOnly)
+                       : nullptr;
+}
+
+// Every notice for the screen reader passes here.
 void filterUpdate(QAccessibleEvent *event)
 {
     switch (event->type()) {
@@ -81,8 +174,11 @@ void filterUpdate(QAccessibleEvent *event)
             return;
         break;
     case QAccessible::Focus:
-        if (auto *widget = qobject_cast<QWidget *>(event->object()))
-            notifyDescription(widget);
+        // Held until the step that moved the focus has finished.
+        if (Notices *notices = pendingNotices()) {
+            notices->holdFocus(event->object(), event->child());
+            return;
+        }
         break;
     case QAccessible::ObjectShow:
         // A window that appears is read afresh: what its controls say now is
@@ -190,6 +286,8 @@ void installAccessibility()
 {
     QAccessible::installFactory(interfaceFor);
     QAccessible::installUpdateHandler(filterUpdate);
+    if (!pendingNotices())
+        new Notices(QCoreApplication::instance());
 }
 
 QString accessibleDescription(const QWidget *control)
@@ -198,19 +296,16 @@ QString accessibleDescription(const QWidget *control)
     return window ? window->accessibleDescription(control) : QString();
 }
 
-void notifyDescriptions(const Form &window)
+void descriptionsChanged(const Form &window)
 {
     if (!QAccessible::isActive())
         return;
-    // A reader speaks a changed description only on the control with the
-    // focus. A button that may take the focus later is described anew just
-    // before it does (see filterUpdate), so the many buttons one step
-    // redescribes send no burst of notices; labels, which never take the
-    // focus, keep the reader's review of the window up to date.
-    for (const layout::Control &control : window.controls())
-        if (QWidget *widget = control.widget();
-            widget && (widget->focusPolicy() == Qt::NoFocus || widget->hasFocus()))
-            notifyDescription(widget);
+    if (Notices *notices = pendingNotices())
+        notices->holdDescriptions(window);
+    else
+        notifyDescriptions(window);
 }
 
 } // namespace app
+
+#include "Accessibility.moc"

@@ -24,10 +24,11 @@ void installAccessibility();
 // The description read for a control, empty for a control that has none.
 QString accessibleDescription(const QWidget *control);
 
-// Tells a listening screen reader which of the window's descriptions changed
-// that it would read now: those of its labels and of the control with the
-// focus. Any other control's changed description is sent when it takes the
-// focus, just before the focus event.
-void notifyDescriptions(const Form &window);
+// Tells a listening screen reader, once the step under way has finished,
+// which of the window's descriptions changed that it would read now: those of
+// its labels and of the control with the focus. Any other control's changed
+// description is sent when it takes the focus, just before the focus event,
+// which is itself held until the step has finished.
+void descriptionsChanged(const Form &window);
 
 } // namespace app

@@ -105,16 +105,7 @@ void Form::descriptionsChanged()
 {
     // One handler may change the state many times over; the screen reader
     // hears of the descriptions once it has finished.
-    if (m_describing || !QAccessible::isActive())
-        return;
-    m_describing = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_describing = false;
-            notifyDescriptions(*this);
-        },
-        Qt::QueuedConnection);
+    app::descriptionsChanged(*this);
 }
 
 bool Form::event(QEvent *event)

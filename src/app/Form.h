@@ -87,7 +87,6 @@ private:
     WindowInstance *m_instance = nullptr;
     quint64 m_serial = 0; // tells this window from any other loaded before or after it
     bool m_resizing = false;
-    bool m_describing = false; // a notice of changed descriptions is on its way
 };
 
 } // namespace app

@@ -97,8 +97,13 @@ QString descrizioneTasto(const Esercizio &esercizio, int indice)
     case kCancella:
         return QStringLiteral("Cancella l'ultima cifra del risultato");
     case kAvanti: {
-        const QString purpose = QStringLiteral("Conferma il risultato e passa al raggio successivo");
+        // On the eighth ray, and whenever a check has been made, "Avanti"
+        // checks the results instead of opening another ray.
         const int raggio = esercizio.raggioInCorso();
+        const QString purpose =
+            stato.VerificaAvviata || raggio == kRayCount - 1
+                ? QStringLiteral("Conferma il risultato e controlla tutti i risultati")
+                : QStringLiteral("Conferma il risultato e passa al raggio successivo");
         const QString typed = raggio < 0 ? QString() : stato.Risultati.at(static_cast<size_t>(raggio));
         if (!stato.Abilitati.at(kAvanti) || typed.isEmpty() || typed == kAttesa)
             return purpose;

@@ -1,15 +1,51 @@
 #include "layout/ControlBuilder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QHash>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QTimer>
 
 #include "layout/Controls.h"
 
 namespace layout {
+
+namespace {
+
+// The menu bar in the window's own style, less its keyboard: a lone ALT
+// would give it the keys, taking the focus colour off the buttons, losing the
+// next digits and letting the next ENTER open a menu. Its menus are reached
+// with the mouse.
+class MouseMenuBarStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QMenuBar *mouseMenuBar(QMainWindow *window)
+{
+    QMenuBar *bar = window->menuBar();
+    if (!dynamic_cast<MouseMenuBarStyle *>(bar->style())) {
+        // Owned by the window, which deletes it after the menu bar it made earlier.
+        auto *style = new MouseMenuBarStyle(QApplication::style()->name());
+        style->setParent(window);
+        bar->setStyle(style);
+    }
+    return bar;
+}
+
+} // namespace
 
 QWidget *Control::widget() const
 {
@@ -178,7 +214,7 @@ std::vector<Control> buildControls(const WindowDef &window, QMainWindow *mainWin
                 timer->start();
             control.object = timer;
         } else if (def.kind == Kind::MenuItem) {
-            auto *action = mainWindow->menuBar()->addAction(qs(def.caption));
+            auto *action = mouseMenuBar(mainWindow)->addAction(qs(def.caption));
             action->setEnabled(def.enabled);
             control.object = action;
         } else {

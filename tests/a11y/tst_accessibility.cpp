@@ -203,8 +203,13 @@ private Q_SLOTS:
         QCOMPARE(nameOf(first), QString::number(wrong));
         QVERIFY(descriptionOf(first).endsWith(QStringLiteral("Scritto %1.").arg(wrong)));
         testing::key(window, Qt::Key_Return);
-        for (int ray = 1; ray < exercise::kRayCount; ++ray)
+        for (int ray = 1; ray < exercise::kRayCount - 1; ++ray)
             answerByKeys(window, testing::expectedSum(window, ray));
+        // On the eighth ray "Avanti" checks, and says so
+        testing::typeNumber(window, testing::expectedSum(window, exercise::kRayCount - 1));
+        QVERIFY(descriptionOf(window->Option1(exercise::kAvanti))
+                    .endsWith(u"Conferma il risultato e controlla tutti i risultati"));
+        testing::key(window, Qt::Key_Return);
 
         // THEN the check finds ray 1 wrong, and the reader says so where the focus is
         QCOMPARE(nameOf(first), QStringLiteral("?"));

@@ -122,6 +122,28 @@ private Q_SLOTS:
         QCOMPARE(focused(), m_window->Option2(1));
     }
 
+    void aLoneAltLeavesTheKeysWithTheButtons()
+    {
+        // ALT pressed and let go alone takes nothing from the buttons: the
+        // next digit selects, the next ENTER chooses, and no menu opens
+        testing::key(m_window, Qt::Key_Alt);
+        QCOMPARE(focused(), m_window->Option1(0));
+        testing::key(m_window, Qt::Key_7);
+        QCOMPARE(focused(), m_window->Option1(7));
+        testing::key(m_window, Qt::Key_Return);
+        QCOMPARE(m_window->Label1()->caption(), QStringLiteral("Sole del 7"));
+
+        // the same on the exercise window: a digit still types
+        testing::key(m_window, Qt::Key_Return);
+        frmOperativo *exercise = app::Loaded<frmOperativo>();
+        QVERIFY(exercise && QTest::qWaitForWindowActive(exercise));
+        TRY_VERIFY(exercise->Option1(0)->hasFocus());
+        testing::key(exercise, Qt::Key_Alt);
+        QCOMPARE(focused(), exercise->Option1(0));
+        testing::key(exercise, Qt::Key_4);
+        QCOMPARE(exercise->lblRisultato(0)->caption(), QStringLiteral("4"));
+    }
+
     void afterAChoiceByEnterTheCentresIgnoreOneKey()
     {
         testing::key(m_window, Qt::Key_7);
