@@ -2,6 +2,7 @@
 // scanning with SPACE, confirmation by ENTER and by mouse, the latches, and
 // what the toolkit is and is not allowed to see.
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -402,6 +403,21 @@ private Q_SLOTS:
         QFETCH(input::vk::ScanCodes, scanCodes);
         QFETCH(int, code);
         QCOMPARE(input::vk::fromKey(key, modifiers, keycode, scanCodes), code);
+    }
+
+    // With Num Lock on, Windows lifts SHIFT before it sends a keypad digit key
+    // that SHIFT turned into a cursor key; Num Lock alone says it was held.
+    void windowsKeypadDigitsUnderShiftStayDigits()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("windows"))
+            QSKIP("Windows' scan codes and its Num Lock state come from its own platform");
+        constexpr quint32 kHomeKey = 0x24, kNumLock = 0x200;
+        const QKeyEvent numLockOn(QEvent::KeyPress, Qt::Key_Home, Qt::KeypadModifier, 71, kHomeKey,
+                                  kNumLock);
+        QCOMPARE(input::vk::fromEvent(numLockOn), 103);
+        const QKeyEvent numLockOff(QEvent::KeyPress, Qt::Key_Home, Qt::KeypadModifier, 71, kHomeKey,
+                                   0);
+        QCOMPARE(input::vk::fromEvent(numLockOff), 0);
     }
 
     void aModifiedSpaceScansAndAModifiedEnterConfirms()
