@@ -3,13 +3,16 @@
 #   make test   installs what is missing, builds and runs the whole test suite
 # and a third makes what a school installs:
 #   make deb    installs what is missing and builds the Debian package
+# and, for schools on Windows, made and tested here under Wine:
+#   make windows        the portable zip and the installer
+#   make test-windows   the Qt Test suites and those two under Wine
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 DEB_BUILD ?= build-deb
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-debian13 asan-build bench deb clean
+.PHONY: all deps configure build run test test-debian13 asan-build bench deb windows test-windows clean
 
 all: build
 
@@ -51,5 +54,16 @@ bench: deps
 deb: deps
 	@JOBS=$(JOBS) packaging/build-deb.sh $(DEB_BUILD)
 
+# Pinnuvo for 64-bit Windows, in build-windows/: the portable zip and the
+# installer, whose paths it prints last. The first run builds Qt for Windows
+# (about half an hour on two cores) into /var/cache/pinnuvo/windows, which
+# later runs reuse. Needs root, or sudo, to install what is missing.
+windows:
+	@JOBS=$(JOBS) scripts/windows.sh
+
+# The Windows build's Qt Test suites, and its zip and installer, under Wine.
+test-windows:
+	@JOBS=$(JOBS) scripts/test-windows.sh
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-release $(DEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-release $(DEB_BUILD) build-windows build-windows-tests

@@ -11,9 +11,10 @@ within() {
 }
 
 # Starts an X server of its own, which never resets itself between clients,
-# and points DISPLAY at it; its process is $xvfb_pid. $1 is a scratch folder.
+# and points DISPLAY at it; its process is $xvfb_pid. $1 is a scratch folder,
+# $2 the screen's size and depth if not 1280x1024x24.
 start_xvfb() {
-    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp \
+    Xvfb -displayfd 3 -noreset -screen 0 "${2:-1280x1024x24}" -nolisten tcp \
         3>"$1/display" 2>"$1/xvfb.log" &
     xvfb_pid=$!
     if ! within 20 test -s "$1/display"; then

@@ -5,7 +5,9 @@
 #include <array>
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX // MinGW's libstdc++ defines it already
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else

@@ -30,7 +30,12 @@ constexpr int kInnerWidth = 11880;
 constexpr int kInnerHeight = 8310;
 const QColor kPeach{255, 224, 192};
 const QColor kNavy{0, 0, 128};
+// The design's Arial; elsewhere than on Windows, Liberation Sans stands in.
+#ifdef Q_OS_WIN
+const QString kSans = QStringLiteral("Arial");
+#else
 const QString kSans = QStringLiteral("Liberation Sans");
+#endif
 
 QStringList childNames(const QWidget *parent)
 {

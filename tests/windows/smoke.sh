@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# Smoke test of what a school gets for Windows, under Wine, in the fresh Wine
+# prefix (WINEPREFIX) and on the X display (DISPLAY) that
+# scripts/test-windows.sh sets up:
+#   1. The portable program, unzipped into a folder of its own, starts with
+#      nothing installed and no DLL path of ours. By keys alone, 7 ENTER ENTER
+#      opens the exercise; a whole sun is then answered by trying results and
+#      reading only the colours of the result boxes (a wrong one is orange,
+#      and a completed sun blinks yellow); the program then ends with status 0
+#      having written nothing into the prefix: no file, no registry value.
+#   2. The installer, run silently, installs the same files for all users,
+#      with a Start menu shortcut and an entry in the list of programs; the
+#      uninstaller, run silently, leaves nothing of them behind.
+# Every wait is bounded.
+set -euo pipefail
+
+zip=$(readlink -f "${1:?usage: smoke.sh ZIP SETUP}")
+setup=$(readlink -f "${2:?usage: smoke.sh ZIP SETUP}")
+: "${WINEPREFIX:?a fresh Wine prefix}" "${DISPLAY:?an X display}"
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../xserver.sh"
+source "$here/wine.sh"
+open_session
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -s "$work/program.log" ] && sed 's/^/    /' "$work/program.log" >&2
+    exit 1
+}
+
+# --- What the program could leave behind -----------------------------------
+
+# The names of the prefix's files and the Software keys of the user and of
+# the machine, in $work/$1.*. Wine's own keys under Software\Wine (its cache
+# of fonts among them) are its bookkeeping, not the program's.
+snapshot() {
+    (cd "$WINEPREFIX/drive_c" && find . | sort) >"$work/$1.files"
+    local hive
+    for hive in HKCU HKLM; do
+        wine reg export "$hive\\Software" "$(windows_path "$work")\\$1.$hive.reg" /y >/dev/null 2>&1 ||
+            fail "could not export $hive\\Software"
+        iconv -f UTF-16LE -t UTF-8 "$work/$1.$hive.reg" | tr -d '\r' |
+            awk '/^\[/ { wine = ($0 ~ /^\[HKEY_[A-Z_]+\\Software\\Wine(\\|\])/) } !wine' \
+            >"$work/$1.$hive.txt"
+    done
+}
+
+# Fails when the prefix differs between snapshots $1 and $2, but for the
+# files that match the extended regular expression $3, if given.
+unchanged() {
+    local what
+    for what in files HKCU.txt HKLM.txt; do
+        diff "$work/$1.$what" "$work/$2.$what" | grep -E '^[<>]' |
+            { if [ -n "${3:-}" ]; then grep -Ev "^. ${3}"; else cat; fi; } >"$work/changes" || true
+        [ ! -s "$work/changes" ] || fail "the prefix changed ($what): $(head -n 20 "$work/changes")"
+    done
+}
+
+# --- The exercise window, read by its colours ------------------------------
+
+shot() { import -window "$form" "$work/form.png" 2>/dev/null; }
+# How many pixels of the colour $1 the last shot holds.
+pixels() {
+    convert "$work/form.png" -fill black +opaque "$1" -fill white -opaque "$1" \
+        -format '%[fx:round(mean*w*h)]' info:
+}
+# Waits for the window to stand still (two shots alike), for at most 5 s: a
+# key reaches the program through Wine and Qt after xdotool returns.
+settle() {
+    local deadline=$((SECONDS + 5))
+    shot
+    cp "$work/form.png" "$work/previous.png"
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        sleep 0.2
+        shot
+        [ "$(compare -metric AE "$work/previous.png" "$work/form.png" null: 2>&1)" = 0 ] && return
+        cp "$work/form.png" "$work/previous.png"
+    done
+}
+# "done" once the completed sun blinks, else where the orange result box is.
+# The blink alternates the result boxes and the sun's frame between yellow
+# and light yellow (FFFFC0), a colour the window shows at no other time.
+sun_state() {
+    settle
+    if [ "$(pixels '#FF7300')" -eq 0 ] && [ "$(pixels '#FFFFC0')" -gt 0 ]; then
+        echo "done"
+    else
+        convert "$work/form.png" -fill black +opaque '#FF7300' -format '%@' info:
+    fi
+}
+# Types a result, then ENTER on "Avanti", where typing a digit put the focus.
+answer() {
+    # shellcheck disable=SC2046
+    xdotool key --delay 80 $(grep -o . <<<"$1") Return
+}
+
+# --- 1. The portable program -----------------------------------------------
+
+mkdir "$work/stick"
+(cd "$work/stick" && unzip -q "$zip")
+folder=$work/stick/Pinnuvo
+[ -f "$folder/Pinnuvo.exe" ] || fail "the zip holds no Pinnuvo/Pinnuvo.exe"
+snapshot before
+
+# Started as a double click starts it, in its own folder.
+(cd "$folder" && exec "$wine_loader" Pinnuvo.exe) >"$work/program.log" 2>&1 &
+program_pid=$!
+start=$(timeout 60 xdotool search --sync --onlyvisible --name '^Dorvala$' | head -n 1) ||
+    fail "the start window, Dorvala, did not appear"
+echo "ok: the portable program started from the unzipped folder"
+
+xdotool windowfocus --sync "$start"
+xdotool key --delay 300 7 Return
+sleep 0.5
+xdotool key Return
+form=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) ||
+    fail "7 ENTER ENTER did not open the exercise window"
+echo "ok: 7 ENTER ENTER opened the exercise window"
+xdotool windowfocus --sync "$form"
+
+# Eight results of the sun of 7, 8 to 17; the check after the eighth finds
+# the first wrong one and colours it orange. Then each try at the orange one
+# either leaves it orange or moves the orange to the next wrong one (or ends
+# the sun); the tries go round 8 to 17, from 8 again on each new ray.
+for _ in 1 2 3 4 5 6 7 8; do answer 8; done
+state=$(sun_state)
+guess=8
+tries=0
+while [ "$state" != "done" ]; do
+    [ "$tries" -lt 200 ] || fail "the sun was not completed after $tries tries"
+    kill -0 "$program_pid" 2>/dev/null || fail "the program ended while answering"
+    answer "$guess"
+    tries=$((tries + 1))
+    new_state=$(sun_state)
+    if [ "$new_state" != "$state" ]; then
+        guess=8
+    else
+        guess=$((guess == 17 ? 8 : guess + 1))
+    fi
+    state=$new_state
+done
+echo "ok: a whole sun answered by keys, in $((tries + 8)) results (the completed sun blinks)"
+
+# The close box of each window (Wine's taskkill sends them WM_CLOSE).
+wine taskkill /im Pinnuvo.exe >/dev/null 2>&1 || fail "could not close the program's windows"
+within 20 eval '! kill -0 "$program_pid" 2>/dev/null' || fail "the program did not end when its windows were closed"
+status=0
+wait "$program_pid" || status=$?
+program_pid=
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+echo "ok: closing its windows ended the program with status 0"
+
+snapshot after
+unchanged before after
+echo "ok: the program wrote no file and no registry value in the prefix"
+
+# --- 2. The installer -------------------------------------------------------
+
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pinnuvo'
+installed=$WINEPREFIX/drive_c/Program\ Files/Pinnuvo
+shortcut=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Pinnuvo.lnk
+snapshot uninstalled
+
+timeout 120 "$wine_loader" "$setup" /S >"$work/setup.log" 2>&1 || fail "the installer failed: $(cat "$work/setup.log")"
+(cd "$folder" && find . -type f) | while read -r file; do
+    cmp -s "$folder/$file" "$installed/$file" || fail "the installer did not install $file"
+done
+[ -f "$installed/Disinstalla.exe" ] || fail "no uninstaller in $installed"
+[ -f "$shortcut" ] || fail "no Pinnuvo shortcut in the Start menu of all users"
+grep -aq 'Pinnuvo.exe' "$shortcut" || fail "the Start menu shortcut does not start Pinnuvo.exe"
+wine reg query "$key" 2>/dev/null | tr -d '\r' >"$work/key.txt" || fail "no $key"
+for value in 'DisplayName REG_SZ Pinnuvo' 'Publisher REG_SZ Talvero' 'DisplayVersion REG_SZ 1.0' \
+    'NoModify REG_DWORD 0x1' 'NoRepair REG_DWORD 0x1' \
+    'UninstallString REG_SZ "C:\Program Files\Pinnuvo\Disinstalla.exe"' \
+    'QuietUninstallString REG_SZ "C:\Program Files\Pinnuvo\Disinstalla.exe" /S' \
+    'DisplayIcon REG_SZ "C:\Program Files\Pinnuvo\Pinnuvo.exe",0'; do
+    awk '{ $1 = $1; print }' "$work/key.txt" | grep -qxF "$value" ||
+        fail "$key lacks $value: $(cat "$work/key.txt")"
+done
+grep -q 'EstimatedSize' "$work/key.txt" || fail "$key has no EstimatedSize"
+echo "ok: the installer put the program, its shortcut and its uninstall entry in place"
+
+# The uninstaller copies itself to the temporary folder, starts that copy and
+# returns at once; the copy is done when Wine has no process left.
+timeout 60 "$wine_loader" "$installed/Disinstalla.exe" /S >/dev/null 2>&1 ||
+    fail "the uninstaller failed"
+timeout 120 "$wine_server" -w || fail "the uninstaller did not end"
+# Nothing is left, files or registry values, but the uninstaller's own copy
+# in the temporary folder, which Windows deletes at the next start.
+snapshot removed
+unchanged uninstalled removed '\./users/[^/]+/Temp/~nsu[^/]*\.tmp(/Un\.exe)?$'
+echo "ok: the uninstaller took away the program, its shortcut and its uninstall entry"
