@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, if any
-# is missing. Uses sudo when not run as root.
+# is missing, or with arguments those packages instead. Uses sudo when not run
+# as root.
 set -euo pipefail
 
 # Building (qt6-base-dev brings the platform plugins, offscreen included, and
@@ -20,7 +21,13 @@ packages=(
     dpkg-dev file lintian
     at-spi2-core dbus python3-gi gir1.2-atspi-2.0
     python3
+    # Test dependencies, not the program's: the real screen reader the suite
+    # listens to (tests/a11y/orca_sun.py), speaking through speech-dispatcher
+    # and espeak-ng into ALSA's null device.
+    orca speech-dispatcher speech-dispatcher-espeak-ng
 )
+
+[ $# -eq 0 ] || packages=("$@")
 
 missing=()
 for package in "${packages[@]}"; do

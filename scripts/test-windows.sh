@@ -21,20 +21,7 @@ qt=$(tail -n 1 "$source_dir/build-windows/qt-prefix.txt")
 
 # Wine (64-bit), Xvfb for its windows, xdotool to type into them, ImageMagick
 # to read their colours, unzip for the portable program.
-packages=(wine64 xvfb xdotool imagemagick unzip)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$source_dir/scripts/install-deps.sh" wine64 xvfb xdotool imagemagick unzip
 
 # The suites that run on Windows are those CTest runs through the emulator,
 # that is the Qt Test programs, but for these, which use POSIX calls:

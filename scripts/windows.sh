@@ -23,20 +23,7 @@ triple=x86_64-w64-mingw32
 # MinGW-w64's headers and libwinpthread-1.dll; NSIS for the installer; zip;
 # dpkg-dev, whose dpkg-source unpacks Qt's source.
 "$source_dir/scripts/install-deps.sh"
-packages=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev nsis zip dpkg-dev)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$source_dir/scripts/install-deps.sh" g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev nsis zip dpkg-dev
 
 # Qt for Windows; the script's last line is its prefix.
 "$source_dir/scripts/windows-qt.sh" | tee "$build/qt-prefix.txt" | sed '$d'
