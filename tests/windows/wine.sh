@@ -19,12 +19,21 @@ wine_server() { "$wine_server" "$@"; }
 new_prefix() {
     export WINEPREFIX=$1
     export HOME=$1.home
-    mkdir -p "$HOME"
-    timeout 300 "$wine_loader" wineboot --init >"$1.boot.log" 2>&1 || {
-        cat "$1.boot.log" >&2
-        echo "Wine could not make a prefix in $1" >&2
-        return 1
-    }
+    local try
+    # Now and then Wine's first boot of a prefix stops at "could not load
+    # kernel32.dll"; a second boot, in a clean folder, makes it.
+    for try in 1 2; do
+        rm -rf "$1" "$HOME"
+        mkdir -p "$HOME"
+        timeout 300 "$wine_loader" wineboot --init >"$1.boot.log" 2>&1 && break
+        timeout 60 "$wine_server" -k 2>/dev/null || true
+        if [ "$try" -eq 2 ]; then
+            cat "$1.boot.log" >&2
+            echo "Wine could not make a prefix in $1" >&2
+            return 1
+        fi
+        echo "Wine could not make a prefix in $1 ($(tail -n 1 "$1.boot.log")); trying again" >&2
+    done
     # Wine has no Arial, which Windows has and the windows are drawn in:
     # Liberation Sans has its measures.
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f \
