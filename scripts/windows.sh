@@ -52,7 +52,10 @@ rm -rf "$folder"
 mkdir -p "$folder"/{platforms,styles,imageformats,licenze}
 cp "$build/src/Pinnuvo.exe" "$folder/"
 cp "$qt/plugins/platforms/qwindows.dll" "$folder/platforms/"
-cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$folder/styles/"
+# The native style's plugin is qwindowsvistastyle.dll up to Qt 6.6 and
+# qmodernwindowsstyle.dll (Vista and Windows 11) from 6.7.
+cp "$qt"/plugins/styles/*.dll "$folder/styles/"
+style_dlls=$(cd "$folder" && ls styles/*.dll | tr '\n' ' ' | sed 's/ $//')
 cp "$qt/plugins/imageformats/qjpeg.dll" "$folder/imageformats/"
 
 # A DLL is found in Qt's bin folder or where the compiler keeps its runtime;
@@ -100,7 +103,7 @@ fi
 crlf Qt.txt <<EOF
 Pinnuvo uses the Qt toolkit, version ${qt_version%%+*}, in the files
 Qt6Core.dll, Qt6Gui.dll, Qt6Widgets.dll, platforms/qwindows.dll,
-styles/qwindowsvistastyle.dll and imageformats/qjpeg.dll, under the GNU
+$style_dlls and imageformats/qjpeg.dll, under the GNU
 Lesser General Public License version 3 (LGPL-3.0.txt, which adds to the
 GNU General Public License version 3 in GPL-3.0.txt). They are built from
 the source below with no change of ours. Pinnuvo uses Qt only through its
