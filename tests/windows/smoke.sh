@@ -188,5 +188,5 @@ timeout 120 "$wine_server" -w || fail "the uninstaller did not end"
 # Nothing is left, files or registry values, but the uninstaller's own copy
 # in the temporary folder, which Windows deletes at the next start.
 snapshot removed
-unchanged uninstalled removed '\./users/[^/]+/Temp/~nsu[^/]*\.tmp(/Un\.exe)?$'
+unchanged uninstalled removed '\./users/[^/]+/(AppData/Local/)?Temp/~nsu[^/]*\.tmp(/Un\.exe)?$'
 echo "ok: the uninstaller took away the program, its shortcut and its uninstall entry"
