@@ -20,6 +20,7 @@ namespace {
 
 constexpr auto kLastDescription = "accessibleDescriptionSent";
 constexpr auto kLastName = "accessibleNameSent";
+constexpr auto kFocusDescription = "accessibleDescriptionAtFocus";
 
 QString shownCaption(const QWidget *control)
 {
@@ -53,6 +54,28 @@ void notifyDescriptions(const Form &window)
         if (QWidget *widget = control.widget();
             widget && (widget->focusPolicy() == Qt::NoFocus || widget->hasFocus()))
             notifyDescription(widget);
+}
+
+// A reader may keep for a while what it read of a control when the control
+// took the focus, and read the control from that when it takes the focus
+// again: Orca 48 keeps descriptions up to two seconds, so a digit that opens
+// the next ray less than two seconds after it opened the last one would be
+// read with the last ray. A bank button that takes the focus with another
+// description than it had at its last focus is given a new accessible object,
+// which a reader has never read and so reads as it now stands.
+void renewIfRedescribed(QWidget *control)
+{
+    if (!qobject_cast<input::BankButton *>(control))
+        return;
+    const QString description = accessibleDescription(control);
+    const QVariant atLastFocus = control->property(kFocusDescription);
+    control->setProperty(kFocusDescription, description);
+    if (!atLastFocus.isValid() || atLastFocus.toString() == description)
+        return;
+    if (QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(control))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(reader));
+    // The new object is read whole when it takes the focus: there is no change to tell.
+    control->setProperty(kLastDescription, description);
 }
 
 // A caption change renames its label.
@@ -89,7 +112,8 @@ void forwardUpdate(QAccessibleEvent *event);
 // sent when they have finished, so that a reader learns only the state after
 // the step, in an order it cannot misread: first the changed descriptions of
 // the windows the step touched, then the focus, on a control already
-// described as it now stands. When the focus enters another window (one that
+// described as it now stands, or made new when it comes back to the focus
+// with another description (see renewIfRedescribed). When the focus enters another window (one that
 // a key has just opened, say), its control's description is told once more
 // after the focus: a reader that followed the key into the window on its own
 // takes the program's focus notice for one it already has and stays silent,
@@ -102,7 +126,7 @@ public:
 
     void holdFocus(QObject *object, int child)
     {
-        m_focus = object;
+            m_focus = object;
         m_focusChild = child;
         sendLater();
     }
@@ -126,15 +150,17 @@ private:
     void send()
     {
         m_sending = false;
-        for (const QPointer<const Form> &window : std::exchange(m_windows, {}))
-            if (window)
-                notifyDescriptions(*window);
         QObject *object = std::exchange(m_focus, nullptr);
-        if (!object)
-            return;
         auto *widget = qobject_cast<QWidget *>(object);
         // A focus that has already gone elsewhere, out of the program say, is news no more.
         if (widget && !widget->hasFocus())
+            object = widget = nullptr;
+        if (widget && m_focusChild < 0)
+            renewIfRedescribed(widget);
+        for (const QPointer<const Form> &window : std::exchange(m_windows, {}))
+            if (window)
+                notifyDescriptions(*window);
+        if (!object)
             return;
         if (widget)
             notifyDescription(widget);

@@ -95,8 +95,39 @@ def find_frame(app, title):
     return None
 
 
-def buttons(frame):
-    return {n.get_name(): n for n in walk(frame) if n.get_role() == Atspi.Role.PUSH_BUTTON}
+class buttons:
+    """The frame's push buttons by name. A button that takes the focus with
+    another description than at its last focus comes back as a new object: a
+    name whose object has gone is looked up again."""
+
+    def __init__(self, frame):
+        self.frame = frame
+        self.nodes = {}
+        self.refresh()
+
+    def refresh(self):
+        self.nodes = {n.get_name(): n for n in walk(self.frame) if n.get_role() == Atspi.Role.PUSH_BUTTON}
+
+    def __getitem__(self, name):
+        try:
+            alive = "defunct" not in states(self.nodes[name]) and self.nodes[name].get_name() == name
+        except Exception:
+            alive = False
+        if not alive:
+            self.refresh()
+        return self.nodes[name]
+
+    def get(self, name):
+        return self[name] if name in self.nodes else None
+
+    def __iter__(self):
+        return iter(list(self.nodes))
+
+    def __contains__(self, name):
+        return name in self.nodes
+
+    def items(self):
+        return [(name, self[name]) for name in list(self.nodes)]
 
 
 def labels(frame):
@@ -122,9 +153,10 @@ def key(name):
 class FocusLog:
     """The names of the controls whose focus-gained events the bridge sends,
     the descriptions it announces as changed, and the names it announces as
-    changed. A screen reader reads a control's description at its focus event
-    from what it last learnt of it (a read, or a change announced before);
-    `read_at_focus` keeps what such a reader read at each focus event."""
+    changed. A screen reader may read a control at its focus event from what it
+    read of it at an earlier focus (Orca 48 does, for two seconds), whatever
+    changes were announced since; `read_at_focus` keeps what such a reader
+    read at each focus event."""
 
     def __init__(self):
         self.names = []
@@ -151,7 +183,6 @@ class FocusLog:
     def on_description(self, event):
         if event.source is not None:
             self.descriptions.append(event.source)
-            self.known[event.source] = described(event.source)
 
     def on_name(self, event):
         if event.source is not None:

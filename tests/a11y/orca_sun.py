@@ -5,6 +5,9 @@ at each step: the chosen sun, each ray's own sum as the ray opens, the first
 number typed, the result to correct and the completed sun; and that no step is
 read with another ray's sum, nor with a number that was not typed.
 
+ORCA_SUN_RUNS sets the number of runs; when a check fails, Orca's debug
+file and the other logs are copied into the folder ORCA_SUN_KEEP names.
+
 Starts its own X server, openbox, D-Bus session, speech-dispatcher (espeak-ng
 into ALSA's null device) and Orca, all with a private home, and ends them all
 when it ends. Usage: orca_sun.py PATH_TO_PINNUVO
@@ -23,7 +26,7 @@ import threading
 import time
 import tty
 
-RUNS = 3
+RUNS = int(os.environ.get("ORCA_SUN_RUNS", 3))
 KEY_GAP_S = 0.8  # from one key to the next, at least
 QUIET_S = 0.3    # Orca has said all it had to say once its log is still this long
 WAIT_S = 20      # the longest any one wait may take; a wait that runs out ends the test
@@ -95,7 +98,7 @@ class Sun:
     what Orca spoke up to the next key is what it said of that step."""
 
     def __init__(self, log):
-        self.log, self.steps, self.buttons = log, [], {}
+        self.log, self.steps, self.frame, self.buttons = log, [], None, {}
 
     def heard(self, index, count=1):
         end = self.steps[index + count][1] if index + count < len(self.steps) else None
@@ -105,6 +108,7 @@ class Sun:
         return [m.group(1).strip() for m in map(SPOKEN.search, text.splitlines()) if m]
 
     def find(self, frame):
+        self.frame = frame
         self.buttons = {n.get_name(): n for n in walk(frame) if n.get_role() == Atspi.Role.PUSH_BUTTON}
 
     def answered(self, name, text):
@@ -112,9 +116,16 @@ class Sun:
         and for Orca to fall silent."""
         def ready():
             node = self.buttons[name]
-            node.clear_cache()
-            return (Atspi.StateType.FOCUSED in node.get_state_set().get_states()
-                    and text in (node.get_description() or ""))
+            try:
+                node.clear_cache()
+                states = node.get_state_set().get_states()
+                alive = Atspi.StateType.DEFUNCT not in states and node.get_name() == name
+            except Exception:
+                alive = False
+            if not alive:  # the button has come back as a new object
+                self.find(self.frame)
+                return False
+            return Atspi.StateType.FOCUSED in states and text in (node.get_description() or "")
         time.sleep(KEY_GAP_S - QUIET_S)
         wait_for(ready, f'the focus on "{name}" read with {text!r}')
         settle(self.log)
@@ -302,6 +313,10 @@ def inside(program, work):
     finally:
         for process in reversed(started):
             stop(process)
+    keep = os.environ.get("ORCA_SUN_KEEP")
+    if failures and keep:  # Orca's whole log, for a failure to be looked into
+        shutil.copytree(work, keep, dirs_exist_ok=True, ignore=shutil.ignore_patterns("home", "run"))
+        print(f"Orca's debug file and the logs are in {keep}")
     print(f"{len(failures)} failed" if failures else "all checks passed")
     return 1 if failures else 0
 
