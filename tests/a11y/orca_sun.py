@@ -1,12 +1,12 @@
 #!/usr/bin/python3
 """Works whole suns by keys with Orca listening, three runs of the program in a
-row, and checks from Orca's debug file (its SPEECH OUTPUT lines) what it spoke
+row, each with an Orca started afresh, and checks from Orca's debug file (its SPEECH OUTPUT lines) what it spoke
 at each step: the chosen sun, each ray's own sum as the ray opens, the first
 number typed, the result to correct and the completed sun; and that no step is
 read with another ray's sum, nor with a number that was not typed.
 
 ORCA_SUN_RUNS sets the number of runs; when a check fails, Orca's debug
-file and the other logs are copied into the folder ORCA_SUN_KEEP names.
+files and the other logs are copied into the folder ORCA_SUN_KEEP names.
 
 Starts its own X server, openbox, D-Bus session, speech-dispatcher (espeak-ng
 into ALSA's null device) and Orca, all with a private home, and ends them all
@@ -248,19 +248,21 @@ def copy_out(master, path):
         while True:
             try:
                 copy.write(os.read(master, 65536))
-            except OSError:
+            except OSError:  # the terminal's other end is closed
+                os.close(master)
                 return
 
 
-def start_session(work, started):
-    """Xvfb, openbox, speech-dispatcher and Orca; returns Orca's debug file."""
-    def start(name, argv, **kw):
-        with open(os.path.join(work, name + ".log"), "wb") as out:
-            started.append(subprocess.Popen(argv, stdout=out, stderr=out, **kw))
+def start(work, name, argv, **kw):
+    with open(os.path.join(work, name + ".log"), "ab") as out:
+        return subprocess.Popen(argv, stdout=out, stderr=out, **kw)
 
+
+def start_session(work, started):
+    """Xvfb, openbox and speech-dispatcher."""
     read, write = os.pipe()
-    start("xvfb", ["Xvfb", "-displayfd", str(write), "-noreset", "-nolisten", "tcp",
-                   "-screen", "0", "1280x1024x24"], pass_fds=(write,))
+    started.append(start(work, "xvfb", ["Xvfb", "-displayfd", str(write), "-noreset", "-nolisten", "tcp",
+                                        "-screen", "0", "1280x1024x24"], pass_fds=(write,)))
     os.close(write)
     number, end = b"", time.monotonic() + WAIT_S
     while not number.endswith(b"\n"):  # the server dies if the pipe closes before the end
@@ -270,24 +272,34 @@ def start_session(work, started):
         number += chunk
     os.close(read)
     os.environ["DISPLAY"] = ":" + number.decode().strip()
-    start("openbox", ["openbox"])
+    started.append(start(work, "openbox", ["openbox"]))
     wait_for(lambda: b"window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
                                                     capture_output=True, timeout=WAIT_S).stdout,
              "the window manager")
-    start("speech-dispatcher", ["speech-dispatcher", "--run-single", "--timeout", "0"])
+    started.append(start(work, "speech-dispatcher", ["speech-dispatcher", "--run-single", "--timeout", "0"]))
     socket = os.path.join(os.environ["XDG_RUNTIME_DIR"], "speech-dispatcher", "speechd.sock")
     wait_for(lambda: os.path.exists(socket), "speech-dispatcher's socket")
+
+
+def start_orca(work, run, started):
+    """Starts Orca afresh for a run; returns its debug file. Orca in debug mode
+    takes the objects it prints after their program has gone for dead, by
+    address, for up to a minute, and so would ignore objects of the next run's
+    program that happen to be made at the same address: a reader without a
+    debug file does not do that, so each run has an Orca of its own. The
+    caller closes the terminal's other end (returned too) once Orca ends."""
     # Orca writes its debug file through a buffer, at each line only into a
     # terminal: a pseudo-terminal copied to the file has each line as written.
-    log = os.path.join(work, "orca.debug")
+    log = os.path.join(work, f"orca-{run}.debug")
     master, slave = pty.openpty()
     tty.setraw(slave)
     threading.Thread(target=copy_out, args=(master, log), daemon=True).start()
-    start("orca", ["orca", "--user-prefs", os.path.join(work, "orca"), "--debug-file", os.ttyname(slave)])
+    started.append(start(work, "orca", ["orca", "--user-prefs", os.path.join(work, "orca"),
+                                        "--debug-file", os.ttyname(slave)]))
     wait_for(lambda: os.path.exists(log) and b"SPEECH OUTPUT" in open(log, "rb").read(),
              "Orca's first words", timeout=3 * WAIT_S)
     settle(log)
-    return log
+    return log, slave
 
 
 def inside(program, work):
@@ -300,10 +312,15 @@ def inside(program, work):
     ORCA_VERSION = int(re.search(r"(\d+)\.", version.stdout).group(1))
     started = []
     try:
-        log = start_session(work, started)
+        start_session(work, started)
         for run in range(1, RUNS + 1):
             print(f"-- run {run} (Orca {ORCA_VERSION})", flush=True)
-            run_sun(program, log, run)
+            log, terminal = start_orca(work, run, started)
+            try:
+                run_sun(program, log, run)
+            finally:
+                stop(started.pop())
+                os.close(terminal)
     except WaitedInVain:
         for name in sorted(os.listdir(work)):
             if name.endswith((".log", ".debug")):
