@@ -113,11 +113,12 @@ void forwardUpdate(QAccessibleEvent *event);
 // the step, in an order it cannot misread: first the changed descriptions of
 // the windows the step touched, then the focus, on a control already
 // described as it now stands, or made new when it comes back to the focus
-// with another description (see renewIfRedescribed). When the focus enters another window (one that
-// a key has just opened, say), its control's description is told once more
-// after the focus: a reader that followed the key into the window on its own
-// takes the program's focus notice for one it already has and stays silent,
-// but it reads a description change on the control it stands on.
+// with another description (see renewIfRedescribed). When the focus enters
+// another window (one that a key has just opened, say), its control's
+// description is told once more after the focus: a reader that followed the
+// key into the window on its own takes the program's focus notice for one it
+// already has and stays silent, but it reads a description change on the
+// control it stands on.
 class Notices : public QObject
 {
     Q_OBJECT
@@ -126,7 +127,7 @@ public:
 
     void holdFocus(QObject *object, int child)
     {
-            m_focus = object;
+        m_focus = object;
         m_focusChild = child;
         sendLater();
     }
