@@ -156,7 +156,7 @@ private:
         // A focus that has already gone elsewhere, out of the program say, is news no more.
         if (widget && !widget->hasFocus())
             object = widget = nullptr;
-        if (widget && m_focusChild < 0)
+        if (widget)
             renewIfRedescribed(widget);
         for (const QPointer<const Form> &window : std::exchange(m_windows, {}))
             if (window)

@@ -65,6 +65,16 @@ def wait_for(probe, what, timeout=WAIT_S):
     raise WaitedInVain(what)
 
 
+def stop(process):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait(timeout=5)
+
+
 def walk(node):
     yield node
     for i in range(node.get_child_count()):
@@ -379,12 +389,7 @@ def main():
     except WaitedInVain:
         pass
     finally:
-        pinnuvo.terminate()
-        try:
-            pinnuvo.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            pinnuvo.kill()
-            pinnuvo.wait(timeout=5)
+        stop(pinnuvo)
     print(f"{len(failures)} failed" if failures else "all checks passed")
     return 1 if failures else 0
 

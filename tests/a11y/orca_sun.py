@@ -33,61 +33,25 @@ WAIT_S = 20      # the longest any one wait may take; a wait that runs out ends 
 RAY = re.compile(r"raggio (\d+)(?: di 8:|,) 7 più (\d+)")
 WRITTEN = re.compile(r"Scritto (\d+)")
 SPOKEN = re.compile(r" - SPEECH OUTPUT: '(.*?)'\s*(?:\{.*\})?\s*$")
-Atspi = None  # AT-SPI, imported in the D-Bus session, by Debian's Python
+reader = None  # the AT-SPI script's helpers, imported in the D-Bus session by Debian's Python
 ORCA_VERSION = 0
-
-failures = []
-
-
-class WaitedInVain(Exception):
-    pass
 
 
 def check(condition, what, heard=()):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
+    if not reader.check(condition, what):
         for line in heard:
             print(f"       heard: {line!r}")
     return condition
 
 
-def wait_for(probe, what, timeout=WAIT_S):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        try:
-            value = probe()
-        except Exception:  # an object that went away mid-read: ask again
-            value = None
-        if value:
-            return value
-        time.sleep(0.1)
-    check(False, f"waited for {what}")
-    raise WaitedInVain(what)
-
-
-# The program as AT-SPI shows it: only to find the controls, learn the addends
-# and know that the program has answered a key, never for what is spoken.
-def children(node):
-    kids = (node.get_child_at_index(i) for i in range(node.get_child_count()))
-    return [kid for kid in kids if kid is not None]
-
-
-def walk(node):
-    yield node
-    for child in children(node):
-        yield from walk(child)
-
-
-def named(node, name):
-    return next((kid for kid in children(node) if kid.get_name() == name), None)
-
-
+# The program as AT-SPI shows it (through the helpers of atspi_reading.py):
+# only to find the controls, learn the addends and know that the program has
+# answered a key, never for what is spoken.
 def addends_of(frame):
     found = {}
-    for node in walk(frame):
+    for node in reader.walk(frame):
         text = node.get_description() or ""
-        if node.get_role() == Atspi.Role.LABEL and text.startswith("Addendo del raggio"):
+        if node.get_role() == reader.Atspi.Role.LABEL and text.startswith("Addendo del raggio"):
             found[int(text.split()[3].rstrip(","))] = int(node.get_name())
     return found if len(found) == 8 else None
 
@@ -98,7 +62,7 @@ class Sun:
     what Orca spoke up to the next key is what it said of that step."""
 
     def __init__(self, log):
-        self.log, self.steps, self.frame, self.buttons = log, [], None, {}
+        self.log, self.steps, self.buttons = log, [], {}
 
     def heard(self, index, count=1):
         end = self.steps[index + count][1] if index + count < len(self.steps) else None
@@ -108,26 +72,16 @@ class Sun:
         return [m.group(1).strip() for m in map(SPOKEN.search, text.splitlines()) if m]
 
     def find(self, frame):
-        self.frame = frame
-        self.buttons = {n.get_name(): n for n in walk(frame) if n.get_role() == Atspi.Role.PUSH_BUTTON}
+        self.buttons = reader.buttons(frame)
 
     def answered(self, name, text):
         """Waits for the program to put the focus on `name` read with `text`,
         and for Orca to fall silent."""
         def ready():
             node = self.buttons[name]
-            try:
-                node.clear_cache()
-                states = node.get_state_set().get_states()
-                alive = Atspi.StateType.DEFUNCT not in states and node.get_name() == name
-            except Exception:
-                alive = False
-            if not alive:  # the button has come back as a new object
-                self.find(self.frame)
-                return False
-            return Atspi.StateType.FOCUSED in states and text in (node.get_description() or "")
+            return "focused" in reader.states(node) and text in (node.get_description() or "")
         time.sleep(KEY_GAP_S - QUIET_S)
-        wait_for(ready, f'the focus on "{name}" read with {text!r}')
+        reader.wait_for(ready, f'the focus on "{name}" read with {text!r}')
         settle(self.log)
 
     def key(self, name, what, ray=None, typed="", then=None):
@@ -153,16 +107,17 @@ def run_sun(program, log, run):
     sun = Sun(log)
     pinnuvo = subprocess.Popen([program], env=dict(os.environ, QT_QPA_PLATFORM="xcb"))
     try:
-        app = wait_for(lambda: pinnuvo.poll() is None and named(Atspi.get_desktop(0), "Pinnuvo"),
-                       "the program on the accessibility bus", timeout=2 * WAIT_S)
-        sun.find(wait_for(lambda: named(app, "Dorvala"), "the start window"))
+        app = reader.wait_for(lambda: pinnuvo.poll() is None and reader.find_app(),
+                              "the program on the accessibility bus", timeout=2 * WAIT_S)
+        sun.find(reader.wait_for(lambda: reader.find_frame(app, "Dorvala"), "the start window"))
         sun.answered("0", "")
         sun.key("7", "7 on the start window", then=("7", ""))
         sun.key("Return", "ENTER on 7", then=("Vai", "Sole del 7"))
         sun.key("Return", "ENTER on Vai", 1)
-        frame = wait_for(lambda: named(app, "Esercizio: sole del 7"), "the exercise window")
+        frame = reader.wait_for(lambda: reader.find_frame(app, "Esercizio: sole del 7"),
+                                "the exercise window")
         sun.find(frame)
-        addends = wait_for(lambda: addends_of(frame), "the eight addends")
+        addends = reader.wait_for(lambda: addends_of(frame), "the eight addends")
         sun.answered("0", "raggio 1 di 8:")
         answers = {ray: str(7 + addends[ray] + (ray == 3)) for ray in addends}  # ray 3 wrong
         for ray in range(1, 9):
@@ -176,7 +131,7 @@ def run_sun(program, log, run):
         time.sleep(2 * KEY_GAP_S)
         check_speech(sun, run, addends, answers)
     finally:
-        stop(pinnuvo)
+        reader.stop(pinnuvo)
         time.sleep(KEY_GAP_S)
         settle(log)
 
@@ -213,16 +168,6 @@ def check_speech(sun, run, addends, answers):
             check(False, f"run {run}, {what}: read rays and sums {rays} and numbers {written} "
                   f"where ray {ray} stands with {typed or 'nothing'} typed", heard)
     check(not wrong, f"run {run}: no step is read with another ray's sum or a number not typed")
-
-
-def stop(process):
-    if process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait(timeout=5)
 
 
 def end_group(session):
@@ -268,17 +213,17 @@ def start_session(work, started):
     while not number.endswith(b"\n"):  # the server dies if the pipe closes before the end
         chunk = os.read(read, 16) if select.select([read], [], [], end - time.monotonic())[0] else b""
         if not chunk:
-            raise WaitedInVain("the X server")
+            raise reader.WaitedInVain("the X server")
         number += chunk
     os.close(read)
     os.environ["DISPLAY"] = ":" + number.decode().strip()
     started.append(start(work, "openbox", ["openbox"]))
-    wait_for(lambda: b"window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
-                                                    capture_output=True, timeout=WAIT_S).stdout,
-             "the window manager")
+    wm_check = ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]
+    reader.wait_for(lambda: b"window id" in subprocess.run(wm_check, capture_output=True, timeout=WAIT_S).stdout,
+                    "the window manager")
     started.append(start(work, "speech-dispatcher", ["speech-dispatcher", "--run-single", "--timeout", "0"]))
     socket = os.path.join(os.environ["XDG_RUNTIME_DIR"], "speech-dispatcher", "speechd.sock")
-    wait_for(lambda: os.path.exists(socket), "speech-dispatcher's socket")
+    reader.wait_for(lambda: os.path.exists(socket), "speech-dispatcher's socket")
 
 
 def start_orca(work, run, started):
@@ -296,18 +241,16 @@ def start_orca(work, run, started):
     threading.Thread(target=copy_out, args=(master, log), daemon=True).start()
     started.append(start(work, "orca", ["orca", "--user-prefs", os.path.join(work, "orca"),
                                         "--debug-file", os.ttyname(slave)]))
-    wait_for(lambda: os.path.exists(log) and b"SPEECH OUTPUT" in open(log, "rb").read(),
+    reader.wait_for(lambda: os.path.exists(log) and b"SPEECH OUTPUT" in open(log, "rb").read(),
              "Orca's first words", timeout=3 * WAIT_S)
     settle(log)
     return log, slave
 
 
 def inside(program, work):
-    global Atspi, ORCA_VERSION
+    global reader, ORCA_VERSION
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("orca_sun: terminated"))
-    import gi
-    gi.require_version("Atspi", "2.0")
-    from gi.repository import Atspi
+    import atspi_reading as reader
     version = subprocess.run(["orca", "--version"], capture_output=True, text=True, timeout=WAIT_S)
     ORCA_VERSION = int(re.search(r"(\d+)\.", version.stdout).group(1))
     started = []
@@ -319,9 +262,9 @@ def inside(program, work):
             try:
                 run_sun(program, log, run)
             finally:
-                stop(started.pop())
+                reader.stop(started.pop())
                 os.close(terminal)
-    except WaitedInVain:
+    except reader.WaitedInVain:
         for name in sorted(os.listdir(work)):
             if name.endswith((".log", ".debug")):
                 with open(os.path.join(work, name), errors="replace") as out:
@@ -329,8 +272,9 @@ def inside(program, work):
                 print(f"--- {name}, the end:\n" + "".join(lines[-15:]))
     finally:
         for process in reversed(started):
-            stop(process)
+            reader.stop(process)
     keep = os.environ.get("ORCA_SUN_KEEP")
+    failures = reader.failures
     if failures and keep:  # Orca's whole log, for a failure to be looked into
         shutil.copytree(work, keep, dirs_exist_ok=True, ignore=shutil.ignore_patterns("home", "run"))
         print(f"Orca's debug file and the logs are in {keep}")
