@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -113,12 +114,20 @@ void forwardUpdate(QAccessibleEvent *event);
 // the step, in an order it cannot misread: first the changed descriptions of
 // the windows the step touched, then the focus, on a control already
 // described as it now stands, or made new when it comes back to the focus
-// with another description (see renewIfRedescribed). When the focus enters
-// another window (one that a key has just opened, say), its control's
-// description is told once more after the focus: a reader that followed the
-// key into the window on its own takes the program's focus notice for one it
-// already has and stays silent, but it reads a description change on the
-// control it stands on.
+// with another description (see renewIfRedescribed).
+//
+// A step's news always ends in a focus notice. Where a step leaves the focus
+// on a button and changes only what the button says ("Avanti" after the
+// second digit of a result), the button takes the focus again as a new
+// object: Windows' readers hear nothing else (UI Automation tells them of a
+// new focus, never of a changed description), and Orca 43 ignores a changed
+// description.
+//
+// When the focus enters another window (one that a key has just opened, say),
+// its control's description is told once more after the focus: a reader that
+// followed the key into the window on its own takes the program's focus
+// notice for one it already has and stays silent, but it reads a description
+// change on the control it stands on.
 class Notices : public QObject
 {
     Q_OBJECT
@@ -156,6 +165,10 @@ private:
         // A focus that has already gone elsewhere, out of the program say, is news no more.
         if (widget && !widget->hasFocus())
             object = widget = nullptr;
+        if (!object) {
+            object = widget = redescribedFocus();
+            m_focusChild = -1;
+        }
         if (widget)
             renewIfRedescribed(widget);
         for (const QPointer<const Form> &window : std::exchange(m_windows, {}))
@@ -175,6 +188,20 @@ private:
                 forwardUpdate(&described);
             }
         }
+    }
+
+    // The bank button that keeps the focus through the step while what it
+    // says changed, if any.
+    QWidget *redescribedFocus() const
+    {
+        QWidget *focused = QApplication::focusWidget();
+        if (!qobject_cast<input::BankButton *>(focused) ||
+            focused->property(kLastDescription).toString() == accessibleDescription(focused))
+            return nullptr;
+        for (const QPointer<const Form> &window : m_windows)
+            if (window && window == focused->window())
+                return focused;
+        return nullptr;
     }
 
     QList<QPointer<const Form>> m_windows;

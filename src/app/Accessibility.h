@@ -26,9 +26,10 @@ QString accessibleDescription(const QWidget *control);
 
 // Tells a listening screen reader, once the step under way has finished,
 // which of the window's descriptions changed that it would read now: those of
-// its labels and of the control with the focus. Any other control's changed
-// description is sent when it takes the focus, just before the focus event,
-// which is itself held until the step has finished.
+// its labels, and that of the button with the focus, which takes the focus
+// again as a new object so that every reader hears it. Any other control's
+// changed description is sent when it takes the focus, just before the focus
+// event, which is itself held until the step has finished.
 void descriptionsChanged(const Form &window);
 
 } // namespace app

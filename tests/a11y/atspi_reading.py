@@ -342,8 +342,8 @@ def work_a_sun(frame, log):
               f"the digit in focus reads ray {ray} and its sum")
         for digit in str(total):
             key(digit)
-        check(focused_reading(nodes, "Avanti", f"Scritto {total}."),
-              f'"Avanti" is read with {total}')
+        check(focused_reading(nodes, "Avanti", f"Scritto {total}.", log),
+              f'"Avanti" is read with {total} at a focus event')
     key("Return")
     check(focused_reading(nodes, "1", f"1 risultato da correggere: raggio 1, {sums[1][0]}", log),
           "the check's wrong result is read where the focus lands")
@@ -354,7 +354,7 @@ def work_a_sun(frame, log):
     pump()
     log.names.clear()
     key("Return")
-    check(focused_reading(nodes, "Nuovo sole", "Sole completo: tutti e otto"),
+    check(focused_reading(nodes, "Nuovo sole", "Sole completo: tutti e otto", log),
           '"Nuovo sole" is read with the completed sun')
     pump()
     check(set(log.names) <= {"1", "Nuovo sole"},
