@@ -1,0 +1,335 @@
+// A UI Automation client, as a screen reader on Windows is one: it listens for
+// focus changes anywhere on the desktop and prints what it reads of the
+// element each one reaches, so that a test can check what NVDA, JAWS or
+// Narrator would be told at each step. It runs beside the program (under Wine
+// in the same prefix) and knows nothing of it.
+//
+// It prints only what it reads, one fact a line, in UTF-8, each line flushed
+// at once. A line is words separated by single tabs; a tab, a line break or a
+// backslash inside a value is written \t, \n or \\.
+//
+//   ready                                  listening; nothing earlier counts
+//   focus <N> <name> <description>         the N-th focus change (from 1)
+//   current <N> <name> <description>       the focused element now, N focus
+//                                          changes received so far
+//   node <depth> <name> <description> <framework>
+//                                          one element of the tree under the
+//                                          foreground window, depth first
+//   provider <text>                        who answers for the foreground
+//                                          window (UIA's provider description)
+//   error <what> <HRESULT as 0x%08x>       a call that failed
+//
+// <name> is the element's Name, <description> its FullDescription (what Qt
+// gives as QAccessible::Description, and NVDA reads after the name).
+//
+// It reads commands from its standard input, one a line:
+//   current   (or an empty line)  prints a "current" line
+//   tree                          prints the "provider" and "node" lines
+// and ends when its standard input closes.
+//
+// MinGW-w64's headers have no IUIAutomation, so the few interfaces used are
+// declared here with their methods in vtable order; the slots not called are
+// only placeholders.
+
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr long kNameProperty = 30005;            // UIA_NamePropertyId
+constexpr long kFrameworkProperty = 30024;       // UIA_FrameworkIdPropertyId
+constexpr long kProviderDescription = 30107;     // UIA_ProviderDescriptionPropertyId
+constexpr long kFullDescriptionProperty = 30159; // UIA_FullDescriptionPropertyId
+
+// {ff48dba4-60ef-4201-aa87-54103eef594e}
+const CLSID kClsidCUIAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
+// {30cbe57d-d9d0-452a-ab13-7ac5ac4825ee}
+const IID kIidIUIAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
+// {c270f6b5-5c69-4290-9745-7a7f97169468}
+const IID kIidFocusHandler = {0xc270f6b5, 0x5c69, 0x4290, {0x97, 0x45, 0x7a, 0x7f, 0x97, 0x16, 0x94, 0x68}};
+
+struct Element : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetFocus() = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRuntimeId(void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindFirst(int, void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindAll(int, void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindFirstBuildCache(int, void *, void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindAllBuildCache(int, void *, void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE BuildUpdatedCache(void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue(long property, VARIANT *value) = 0;
+};
+
+struct TreeWalker : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetParentElement(Element *, Element **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFirstChildElement(Element *element, Element **child) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetLastChildElement(Element *, Element **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetNextSiblingElement(Element *element, Element **sibling) = 0;
+};
+
+struct FocusHandler : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(Element *sender) = 0;
+};
+
+struct Automation : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE CompareElements(void *, void *, BOOL *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CompareRuntimeIds(void *, void *, BOOL *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRootElement(Element **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND window, Element **element) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromPoint(POINT, Element **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(Element **element) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRootElementBuildCache(void *, Element **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromHandleBuildCache(HWND, void *, Element **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromPointBuildCache(POINT, void *, Element **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFocusedElementBuildCache(void *, Element **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateTreeWalker(void *, TreeWalker **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ControlViewWalker(TreeWalker **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ContentViewWalker(TreeWalker **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_RawViewWalker(TreeWalker **walker) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_RawViewCondition(void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ControlViewCondition(void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ContentViewCondition(void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateCacheRequest(void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateTrueCondition(void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateFalseCondition(void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreatePropertyCondition(long, VARIANT, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreatePropertyConditionEx(long, VARIANT, int, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateAndCondition(void *, void *, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateAndConditionFromArray(void *, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateAndConditionFromNativeArray(void *, int, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateOrCondition(void *, void *, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateOrConditionFromArray(void *, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateOrConditionFromNativeArray(void *, int, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateNotCondition(void *, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddAutomationEventHandler(long, void *, int, void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RemoveAutomationEventHandler(long, void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddPropertyChangedEventHandlerNativeArray(void *, int, void *, void *,
+                                                                                 void *, int) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddPropertyChangedEventHandler(void *, int, void *, void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RemovePropertyChangedEventHandler(void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddStructureChangedEventHandler(void *, int, void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RemoveStructureChangedEventHandler(void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddFocusChangedEventHandler(void *cacheRequest, FocusHandler *handler) = 0;
+};
+
+// Printing: one line at a time, whichever thread prints it.
+CRITICAL_SECTION printing;
+long focusEvents = 0;
+
+std::string utf8(const std::wstring &text)
+{
+    std::string out;
+    for (wchar_t c : text) {
+        if (c == L'\\')
+            out += "\\\\";
+        else if (c == L'\t')
+            out += "\\t";
+        else if (c == L'\n')
+            out += "\\n";
+        else if (c == L'\r')
+            out += "\\r";
+        else {
+            char bytes[8];
+            const int n = WideCharToMultiByte(CP_UTF8, 0, &c, 1, bytes, sizeof bytes, nullptr, nullptr);
+            out.append(bytes, n > 0 ? static_cast<size_t>(n) : 0);
+        }
+    }
+    return out;
+}
+
+void printLine(const std::string &line)
+{
+    EnterCriticalSection(&printing);
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    LeaveCriticalSection(&printing);
+}
+
+void printError(const char *what, HRESULT hr)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
+    printLine(std::string("error\t") + what + "\t" + code);
+}
+
+// A string property, or "" when the element has none (or cannot be read).
+std::wstring text(Element *element, long property)
+{
+    VARIANT value;
+    VariantInit(&value);
+    std::wstring out;
+    if (SUCCEEDED(element->GetCurrentPropertyValue(property, &value)) && value.vt == VT_BSTR && value.bstrVal)
+        out.assign(value.bstrVal, SysStringLen(value.bstrVal));
+    VariantClear(&value);
+    return out;
+}
+
+std::string nameAndDescription(Element *element)
+{
+    return utf8(text(element, kNameProperty)) + "\t" + utf8(text(element, kFullDescriptionProperty));
+}
+
+// Called by UI Automation on a thread of its own. The free-threaded marshaler
+// lets UI Automation keep it in the global interface table without a proxy.
+class Listener final : public FocusHandler {
+public:
+    HRESULT init() { return CoCreateFreeThreadedMarshaler(this, &marshaler_); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
+    {
+        if (!out)
+            return E_POINTER;
+        if (iid == IID_IUnknown || iid == kIidFocusHandler) {
+            *out = static_cast<FocusHandler *>(this);
+            AddRef();
+            return S_OK;
+        }
+        if (iid == IID_IMarshal && marshaler_)
+            return marshaler_->QueryInterface(iid, out);
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    // Lives as long as the process.
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&refs_)); }
+
+    HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(Element *sender) override
+    {
+        const std::string read = sender ? nameAndDescription(sender) : std::string("\t");
+        EnterCriticalSection(&printing);
+        const long n = ++focusEvents;
+        printLine("focus\t" + std::to_string(n) + "\t" + read);
+        LeaveCriticalSection(&printing);
+        return S_OK;
+    }
+
+private:
+    LONG refs_ = 1;
+    IUnknown *marshaler_ = nullptr;
+};
+
+void printCurrent(Automation *automation)
+{
+    Element *element = nullptr;
+    const HRESULT hr = automation->GetFocusedElement(&element);
+    EnterCriticalSection(&printing);
+    const long n = focusEvents;
+    LeaveCriticalSection(&printing);
+    if (FAILED(hr) || !element) {
+        printError("GetFocusedElement", hr);
+        printLine("current\t" + std::to_string(n) + "\t\t");
+        return;
+    }
+    printLine("current\t" + std::to_string(n) + "\t" + nameAndDescription(element));
+    element->Release();
+}
+
+// Depth first, at most a few hundred elements and eight levels deep.
+void printTree(TreeWalker *walker, Element *element, int depth, int &budget)
+{
+    printLine("node\t" + std::to_string(depth) + "\t" + nameAndDescription(element) + "\t" +
+              utf8(text(element, kFrameworkProperty)));
+    if (depth >= 8)
+        return;
+    Element *child = nullptr;
+    HRESULT hr = walker->GetFirstChildElement(element, &child);
+    if (FAILED(hr))
+        printError("GetFirstChildElement", hr);
+    while (child && --budget > 0) {
+        printTree(walker, child, depth + 1, budget);
+        Element *next = nullptr;
+        hr = walker->GetNextSiblingElement(child, &next);
+        if (FAILED(hr))
+            printError("GetNextSiblingElement", hr);
+        child->Release();
+        child = next;
+    }
+    if (child)
+        child->Release();
+}
+
+void printForegroundTree(Automation *automation)
+{
+    Element *root = nullptr;
+    HRESULT hr = automation->ElementFromHandle(GetForegroundWindow(), &root);
+    if (FAILED(hr) || !root) {
+        printError("ElementFromHandle", hr);
+        return;
+    }
+    printLine("provider\t" + utf8(text(root, kProviderDescription)));
+    // Every element (the raw view): a walker with a condition always true.
+    void *everything = nullptr;
+    TreeWalker *walker = nullptr;
+    hr = automation->CreateTrueCondition(&everything);
+    if (SUCCEEDED(hr))
+        hr = automation->CreateTreeWalker(everything, &walker);
+    if (everything)
+        static_cast<IUnknown *>(everything)->Release();
+    if (FAILED(hr) || !walker) {
+        printError("CreateTreeWalker", hr);
+    } else {
+        int budget = 400;
+        printTree(walker, root, 0, budget);
+        walker->Release();
+    }
+    root->Release();
+}
+
+std::string trimmed(const char *line)
+{
+    std::string out(line);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' '))
+        out.pop_back();
+    return out;
+}
+
+} // namespace
+
+int main()
+{
+    InitializeCriticalSection(&printing);
+    // The multithreaded apartment: the handler is called on UI Automation's
+    // own thread, and the main thread only reads its input.
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (FAILED(hr)) {
+        printError("CoInitializeEx", hr);
+        return 1;
+    }
+    Automation *automation = nullptr;
+    hr = CoCreateInstance(kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, kIidIUIAutomation,
+                          reinterpret_cast<void **>(&automation));
+    if (FAILED(hr) || !automation) {
+        printError("CoCreateInstance(CUIAutomation)", hr);
+        return 1;
+    }
+    auto *listener = new Listener;
+    hr = listener->init();
+    if (SUCCEEDED(hr))
+        hr = automation->AddFocusChangedEventHandler(nullptr, listener);
+    if (FAILED(hr)) {
+        printError("AddFocusChangedEventHandler", hr);
+        return 1;
+    }
+    printLine("ready");
+
+    char line[256];
+    while (std::fgets(line, sizeof line, stdin)) {
+        const std::string command = trimmed(line);
+        if (command.empty() || command == "current")
+            printCurrent(automation);
+        else if (command == "tree")
+            printForegroundTree(automation);
+        else
+            printLine("error\tunknown command " + utf8(std::wstring(command.begin(), command.end())) + "\t0x80070057");
+    }
+    // Input closed: end at once, without waiting for UI Automation's threads
+    // to wind down.
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), 0);
+    return 0;
+}
