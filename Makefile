@@ -55,13 +55,15 @@ deb: deps
 	@JOBS=$(JOBS) packaging/build-deb.sh $(DEB_BUILD)
 
 # Pinnuvo for 64-bit Windows, in build-windows/: the portable zip and the
-# installer, whose paths it prints last. The first run builds Qt for Windows
-# (about half an hour on two cores) into /var/cache/pinnuvo/windows, which
-# later runs reuse. Needs root, or sudo, to install what is missing.
+# installer, whose paths it prints last. Made with Debian 13's Qt 6.8 and
+# MinGW-w64, in the Debian 13 tree of test-debian13 on another release. The
+# first run builds Qt for Windows (about half an hour on two cores), which
+# later runs reuse. Needs root, or sudo.
 windows:
 	@JOBS=$(JOBS) scripts/windows.sh
 
-# The Windows build's Qt Test suites, and its zip and installer, under Wine.
+# The Windows build's Qt Test suites, and its zip and installer, under
+# Debian 13's Wine.
 test-windows:
 	@JOBS=$(JOBS) scripts/test-windows.sh
 

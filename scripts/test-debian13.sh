@@ -12,6 +12,9 @@
 # Usage: scripts/test-debian13.sh [COMMAND...]
 # With a command, runs that in the copy instead of make test (for example
 # bash, for a shell on Debian 13 with everything the suite needs installed).
+# PINNUVO_DEBIAN13_MOUNT names folders of this checkout (build-windows, say)
+# that the copy uses in place of its own, so that what the command makes
+# there stays in the checkout, where later runs build on it.
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -80,13 +83,17 @@ unshare --mount --propagation private --pid --fork --kill-child --mount-proc="$t
         tree=$1
         mount -t tmpfs -o mode=1777,nosuid,nodev shm "$tree/dev/shm"
         mount -t devpts -o newinstance,ptmxmode=0666,mode=620 devpts "$tree/dev/pts"
+        for folder in $4; do
+            mkdir -p "$5/$folder" "$tree/root/pinnuvo/$folder"
+            mount --bind "$5/$folder" "$tree/root/pinnuvo/$folder"
+        done
         # dpkg --configure -a finishes an install that an earlier run left
         # half done when it was interrupted.
         chroot "$tree" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
             PINNUVO_WERROR="$2" CI="$3" \
-            /bin/bash -c "dpkg --configure -a && cd /root/pinnuvo && scripts/install-deps.sh && \"\$@\"" bash "${@:4}"
-    ' test-debian13 "$tree" "${PINNUVO_WERROR:-}" "${CI:-}" "$@" <&0 &
+            /bin/bash -c "dpkg --configure -a && cd /root/pinnuvo && scripts/install-deps.sh && \"\$@\"" bash "${@:6}"
+    ' test-debian13 "$tree" "${PINNUVO_WERROR:-}" "${CI:-}" "${PINNUVO_DEBIAN13_MOUNT:-}" "$source_dir" "$@" <&0 &
 suite=$!
 # unshare ignores SIGINT and SIGTERM while its child runs.
 trap 'kill -KILL "$suite" 2>/dev/null' INT TERM HUP

@@ -7,10 +7,14 @@
 #      also builds Qt for Windows): the portable program and the installer,
 #      by tests/windows/smoke.sh.
 # Each part runs in a fresh Wine prefix in a scratch folder, which goes when
-# the script ends. Ends with one line saying how it went.
+# the script ends. Ends with one line saying how it went. Runs on Debian 13,
+# in the Debian 13 tree when this machine runs another release
+# (scripts/windows-release.sh).
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
+source "$source_dir/scripts/windows-release.sh"
+on_windows_release scripts/test-windows.sh
 build=$source_dir/build-windows-tests
 
 # The artefacts, and with them Qt for Windows; their paths are the last two lines.
@@ -35,15 +39,8 @@ posix_only=(tst_settingsprobe tst_soak tst_leaks)
 
 echo "Building the Qt Test suites for Windows in $build"
 mkdir -p "$build"
-"$qt/bin/qt-cmake" -S "$source_dir" -B "$build" -G Ninja \
-    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$source_dir/packaging/windows/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DPINNUVO_BENCHMARKS=OFF \
-    -DCMAKE_CROSSCOMPILING_EMULATOR="$source_dir/tests/windows/wine-test.sh" \
-    >"$build/configure.log" 2>&1 || {
-    tail -n 30 "$build/configure.log" >&2
-    echo "Configuring the Windows tests failed; the log is $build/configure.log" >&2
-    exit 1
-}
+configure_windows_build "$build" "$qt" -DBUILD_TESTING=ON \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$source_dir/tests/windows/wine-test.sh"
 mapfile -t suites < <(cd "$build" && ctest --show-only=json-v1 | python3 -c '
 import json, sys
 emulator, skipped = sys.argv[1], set(sys.argv[2:])

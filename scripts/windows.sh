@@ -9,10 +9,14 @@
 # Installs the Debian packages it needs (root, or sudo), builds Qt for Windows
 # the first time with scripts/windows-qt.sh (kept outside the checkout and
 # reused) and cross-compiles a Release build with that Qt's qt-cmake and
-# Debian's MinGW-w64. PINNUVO_WERROR applies as in every other build.
+# Debian's MinGW-w64. PINNUVO_WERROR applies as in every other build. All of
+# it happens on Debian 13, in the Debian 13 tree when this machine runs
+# another release (scripts/windows-release.sh).
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
+source "$source_dir/scripts/windows-release.sh"
+on_windows_release scripts/windows.sh "$@"
 build=$(mkdir -p "${1:-$source_dir/build-windows}" && cd "${1:-$source_dir/build-windows}" && pwd)
 cache=${PINNUVO_WINDOWS_CACHE:-/var/cache/pinnuvo/windows}
 triple=x86_64-w64-mingw32
@@ -34,13 +38,7 @@ qt_version=$(cut -d ' ' -f 2 "$qt/.pinnuvo-complete")
 qt_options=$(sed 's/^[^:]*: //; s/ [0-9a-f]*$//' "$qt/.pinnuvo-complete")
 
 echo "Building Pinnuvo for Windows in $build"
-"$qt/bin/qt-cmake" -S "$source_dir" -B "$build" -G Ninja \
-    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$source_dir/packaging/windows/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPINNUVO_BENCHMARKS=OFF >"$build/configure.log" 2>&1 || {
-    tail -n 30 "$build/configure.log" >&2
-    echo "Configuring the Windows build failed; the log is $build/configure.log" >&2
-    exit 1
-}
+configure_windows_build "$build" "$qt" -DBUILD_TESTING=OFF
 cmake --build "$build" -j "${JOBS:-$(nproc)}" --target pinnuvo
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
