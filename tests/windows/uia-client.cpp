@@ -10,8 +10,8 @@
 //
 //   ready                                  listening; nothing earlier counts
 //   focus <N> <name> <description>         the N-th focus change (from 1)
-//   current <N> <name> <description>       the focused element now, N focus
-//                                          changes received so far
+//   current <N> <name> <description>       the element with the keyboard focus
+//                                          now, N focus changes received so far
 //   node <depth> <name> <description> <framework>
 //                                          one element of the tree under the
 //                                          foreground window, depth first
@@ -35,68 +35,62 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-namespace {
-
-constexpr long kNameProperty = 30005;            // UIA_NamePropertyId
-constexpr long kFrameworkProperty = 30024;       // UIA_FrameworkIdPropertyId
-constexpr long kProviderDescription = 30107;     // UIA_ProviderDescriptionPropertyId
-constexpr long kFullDescriptionProperty = 30159; // UIA_FullDescriptionPropertyId
-
-// {ff48dba4-60ef-4201-aa87-54103eef594e}
-const CLSID kClsidCUIAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
-// {30cbe57d-d9d0-452a-ab13-7ac5ac4825ee}
-const IID kIidIUIAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
-// {c270f6b5-5c69-4290-9745-7a7f97169468}
-const IID kIidFocusHandler = {0xc270f6b5, 0x5c69, 0x4290, {0x97, 0x45, 0x7a, 0x7f, 0x97, 0x16, 0x94, 0x68}};
-
-struct Element : IUnknown {
+// The interfaces are implemented in uiautomationcore.dll, not here: they are
+// declared outside the anonymous namespace so that the compiler does not take
+// them for types that no code can implement, and calls through them for
+// unreachable.
+struct UiaElement : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetFocus() = 0;
     virtual HRESULT STDMETHODCALLTYPE GetRuntimeId(void *) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FindFirst(int, void *, void *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindFirst(int scope, IUnknown *condition, UiaElement **found) = 0;
     virtual HRESULT STDMETHODCALLTYPE FindAll(int, void *, void *) = 0;
     virtual HRESULT STDMETHODCALLTYPE FindFirstBuildCache(int, void *, void *, void *) = 0;
     virtual HRESULT STDMETHODCALLTYPE FindAllBuildCache(int, void *, void *, void *) = 0;
     virtual HRESULT STDMETHODCALLTYPE BuildUpdatedCache(void *, void *) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue(long property, VARIANT *value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue(long, VARIANT *) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValueEx(long property, BOOL ignoreDefault, VARIANT *value) = 0;
 };
 
-struct TreeWalker : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE GetParentElement(Element *, Element **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetFirstChildElement(Element *element, Element **child) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetLastChildElement(Element *, Element **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetNextSiblingElement(Element *element, Element **sibling) = 0;
+struct UiaTreeWalker : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetParentElement(UiaElement *, UiaElement **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFirstChildElement(UiaElement *element, UiaElement **child) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetLastChildElement(UiaElement *, UiaElement **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetNextSiblingElement(UiaElement *element, UiaElement **sibling) = 0;
 };
 
-struct FocusHandler : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(Element *sender) = 0;
+struct UiaFocusHandler : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(UiaElement *sender) = 0;
 };
 
-struct Automation : IUnknown {
+struct UiaAutomation : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CompareElements(void *, void *, BOOL *) = 0;
     virtual HRESULT STDMETHODCALLTYPE CompareRuntimeIds(void *, void *, BOOL *) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetRootElement(Element **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND window, Element **element) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromPoint(POINT, Element **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(Element **element) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetRootElementBuildCache(void *, Element **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromHandleBuildCache(HWND, void *, Element **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromPointBuildCache(POINT, void *, Element **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetFocusedElementBuildCache(void *, Element **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateTreeWalker(void *, TreeWalker **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ControlViewWalker(TreeWalker **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ContentViewWalker(TreeWalker **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_RawViewWalker(TreeWalker **walker) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRootElement(UiaElement **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND window, UiaElement **element) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromPoint(POINT, UiaElement **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(UiaElement **element) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRootElementBuildCache(void *, UiaElement **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromHandleBuildCache(HWND, void *, UiaElement **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromPointBuildCache(POINT, void *, UiaElement **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFocusedElementBuildCache(void *, UiaElement **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateTreeWalker(void *, UiaTreeWalker **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ControlViewWalker(UiaTreeWalker **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ContentViewWalker(UiaTreeWalker **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_RawViewWalker(UiaTreeWalker **walker) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_RawViewCondition(void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_ControlViewCondition(void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_ContentViewCondition(void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE CreateCacheRequest(void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE CreateTrueCondition(void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE CreateFalseCondition(void **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreatePropertyCondition(long, VARIANT, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreatePropertyCondition(long property, VARIANT value, IUnknown **condition) = 0;
     virtual HRESULT STDMETHODCALLTYPE CreatePropertyConditionEx(long, VARIANT, int, void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE CreateAndCondition(void *, void *, void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE CreateAndConditionFromArray(void *, void **) = 0;
@@ -113,8 +107,23 @@ struct Automation : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE RemovePropertyChangedEventHandler(void *, void *) = 0;
     virtual HRESULT STDMETHODCALLTYPE AddStructureChangedEventHandler(void *, int, void *, void *) = 0;
     virtual HRESULT STDMETHODCALLTYPE RemoveStructureChangedEventHandler(void *, void *) = 0;
-    virtual HRESULT STDMETHODCALLTYPE AddFocusChangedEventHandler(void *cacheRequest, FocusHandler *handler) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddFocusChangedEventHandler(void *cacheRequest, UiaFocusHandler *handler) = 0;
 };
+
+namespace {
+
+constexpr long kHasKeyboardFocus = 30008;        // UIA_HasKeyboardFocusPropertyId
+constexpr long kNameProperty = 30005;            // UIA_NamePropertyId
+constexpr long kFrameworkProperty = 30024;       // UIA_FrameworkIdPropertyId
+constexpr long kProviderDescription = 30107;     // UIA_ProviderDescriptionPropertyId
+constexpr long kFullDescriptionProperty = 30159; // UIA_FullDescriptionPropertyId
+
+// {ff48dba4-60ef-4201-aa87-54103eef594e}
+const CLSID kClsidCUIAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
+// {30cbe57d-d9d0-452a-ab13-7ac5ac4825ee}
+const IID kIidIUIAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
+// {c270f6b5-5c69-4290-9745-7a7f97169468}
+const IID kIidFocusHandler = {0xc270f6b5, 0x5c69, 0x4290, {0x97, 0x45, 0x7a, 0x7f, 0x97, 0x16, 0x94, 0x68}};
 
 // Printing: one line at a time, whichever thread prints it.
 CRITICAL_SECTION printing;
@@ -158,25 +167,27 @@ void printError(const char *what, HRESULT hr)
 }
 
 // A string property, or "" when the element has none (or cannot be read).
-std::wstring text(Element *element, long property)
+// Wine 10 has only the Ex form; Windows has both.
+std::wstring text(UiaElement *element, long property)
 {
     VARIANT value;
     VariantInit(&value);
     std::wstring out;
-    if (SUCCEEDED(element->GetCurrentPropertyValue(property, &value)) && value.vt == VT_BSTR && value.bstrVal)
+    const HRESULT hr = element->GetCurrentPropertyValueEx(property, FALSE, &value);
+    if (SUCCEEDED(hr) && value.vt == VT_BSTR && value.bstrVal)
         out.assign(value.bstrVal, SysStringLen(value.bstrVal));
     VariantClear(&value);
     return out;
 }
 
-std::string nameAndDescription(Element *element)
+std::string nameAndDescription(UiaElement *element)
 {
     return utf8(text(element, kNameProperty)) + "\t" + utf8(text(element, kFullDescriptionProperty));
 }
 
 // Called by UI Automation on a thread of its own. The free-threaded marshaler
 // lets UI Automation keep it in the global interface table without a proxy.
-class Listener final : public FocusHandler {
+class Listener final : public UiaFocusHandler {
 public:
     HRESULT init() { return CoCreateFreeThreadedMarshaler(this, &marshaler_); }
 
@@ -185,7 +196,7 @@ public:
         if (!out)
             return E_POINTER;
         if (iid == IID_IUnknown || iid == kIidFocusHandler) {
-            *out = static_cast<FocusHandler *>(this);
+            *out = static_cast<UiaFocusHandler *>(this);
             AddRef();
             return S_OK;
         }
@@ -198,7 +209,7 @@ public:
     // Lives as long as the process.
     ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&refs_)); }
 
-    HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(Element *sender) override
+    HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(UiaElement *sender) override
     {
         const std::string read = sender ? nameAndDescription(sender) : std::string("\t");
         EnterCriticalSection(&printing);
@@ -213,36 +224,65 @@ private:
     IUnknown *marshaler_ = nullptr;
 };
 
-void printCurrent(Automation *automation)
+// The element with the keyboard focus: the first one that has it under the
+// window with the focus (or the window itself). Wine 10's GetFocusedElement
+// stops at the desktop, whose providers there tell no focus; this way works
+// on Windows as well.
+UiaElement *focusedElement(UiaAutomation *automation)
 {
-    Element *element = nullptr;
-    const HRESULT hr = automation->GetFocusedElement(&element);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    HWND window = GetGUIThreadInfo(0, &info) && info.hwndFocus ? info.hwndFocus : GetForegroundWindow();
+    UiaElement *root = nullptr;
+    HRESULT hr = automation->ElementFromHandle(window, &root);
+    if (FAILED(hr) || !root) {
+        printError("ElementFromHandle", hr);
+        return nullptr;
+    }
+    VARIANT focused;
+    VariantInit(&focused);
+    focused.vt = VT_BOOL;
+    focused.boolVal = VARIANT_TRUE;
+    IUnknown *condition = nullptr;
+    UiaElement *found = nullptr;
+    hr = automation->CreatePropertyCondition(kHasKeyboardFocus, focused, &condition);
+    if (SUCCEEDED(hr))
+        hr = root->FindFirst(4 /* TreeScope_Descendants */, condition, &found);
+    if (FAILED(hr))
+        printError("FindFirst", hr);
+    if (condition)
+        condition->Release();
+    if (!found)
+        return root;
+    root->Release();
+    return found;
+}
+
+void printCurrent(UiaAutomation *automation)
+{
+    UiaElement *element = focusedElement(automation);
     EnterCriticalSection(&printing);
     const long n = focusEvents;
     LeaveCriticalSection(&printing);
-    if (FAILED(hr) || !element) {
-        printError("GetFocusedElement", hr);
-        printLine("current\t" + std::to_string(n) + "\t\t");
-        return;
-    }
-    printLine("current\t" + std::to_string(n) + "\t" + nameAndDescription(element));
-    element->Release();
+    printLine("current\t" + std::to_string(n) + "\t" + (element ? nameAndDescription(element) : std::string("\t")));
+    if (element)
+        element->Release();
 }
 
 // Depth first, at most a few hundred elements and eight levels deep.
-void printTree(TreeWalker *walker, Element *element, int depth, int &budget)
+void printTree(UiaTreeWalker *walker, UiaElement *element, int depth, int &budget)
 {
     printLine("node\t" + std::to_string(depth) + "\t" + nameAndDescription(element) + "\t" +
               utf8(text(element, kFrameworkProperty)));
     if (depth >= 8)
         return;
-    Element *child = nullptr;
+    UiaElement *child = nullptr;
     HRESULT hr = walker->GetFirstChildElement(element, &child);
     if (FAILED(hr))
         printError("GetFirstChildElement", hr);
     while (child && --budget > 0) {
         printTree(walker, child, depth + 1, budget);
-        Element *next = nullptr;
+        UiaElement *next = nullptr;
         hr = walker->GetNextSiblingElement(child, &next);
         if (FAILED(hr))
             printError("GetNextSiblingElement", hr);
@@ -253,9 +293,9 @@ void printTree(TreeWalker *walker, Element *element, int depth, int &budget)
         child->Release();
 }
 
-void printForegroundTree(Automation *automation)
+void printForegroundTree(UiaAutomation *automation)
 {
-    Element *root = nullptr;
+    UiaElement *root = nullptr;
     HRESULT hr = automation->ElementFromHandle(GetForegroundWindow(), &root);
     if (FAILED(hr) || !root) {
         printError("ElementFromHandle", hr);
@@ -264,7 +304,7 @@ void printForegroundTree(Automation *automation)
     printLine("provider\t" + utf8(text(root, kProviderDescription)));
     // Every element (the raw view): a walker with a condition always true.
     void *everything = nullptr;
-    TreeWalker *walker = nullptr;
+    UiaTreeWalker *walker = nullptr;
     hr = automation->CreateTrueCondition(&everything);
     if (SUCCEEDED(hr))
         hr = automation->CreateTreeWalker(everything, &walker);
@@ -293,6 +333,8 @@ std::string trimmed(const char *line)
 int main()
 {
     InitializeCriticalSection(&printing);
+    // Lines end in \n alone, as the tests reading them expect.
+    _setmode(_fileno(stdout), _O_BINARY);
     // The multithreaded apartment: the handler is called on UI Automation's
     // own thread, and the main thread only reads its input.
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -300,7 +342,7 @@ int main()
         printError("CoInitializeEx", hr);
         return 1;
     }
-    Automation *automation = nullptr;
+    UiaAutomation *automation = nullptr;
     hr = CoCreateInstance(kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, kIidIUIAutomation,
                           reinterpret_cast<void **>(&automation));
     if (FAILED(hr) || !automation) {
