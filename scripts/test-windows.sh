@@ -5,7 +5,10 @@
 #      CTest through tests/windows/wine-test.sh on Qt's Windows platform;
 #   2. the real artefacts of scripts/windows.sh (run first, so the first run
 #      also builds Qt for Windows): the portable program and the installer,
-#      by tests/windows/smoke.sh.
+#      by tests/windows/smoke.sh;
+#   3. what a screen reader is told through UI Automation while the portable
+#      program works three suns, by tests/windows/uia-sun.sh and the client
+#      it runs beside the program (tests/windows/uia-client.cpp).
 # Each part runs in a fresh Wine prefix in a scratch folder, which goes when
 # the script ends. Ends with one line saying how it went. Runs on Debian 13,
 # in the Debian 13 tree when this machine runs another release
@@ -49,7 +52,7 @@ for test in json.load(sys.stdin)["tests"]:
         print(test["name"])
 ' "$source_dir/tests/windows/wine-test.sh" "${posix_only[@]}")
 [ ${#suites[@]} -gt 0 ] || { echo "No Qt Test suite found in $build" >&2; exit 1; }
-cmake --build "$build" -j "${JOBS:-$(nproc)}" --target "${suites[@]}"
+cmake --build "$build" -j "${JOBS:-$(nproc)}" --target "${suites[@]}" uia-client
 
 source "$source_dir/tests/xserver.sh"
 source "$source_dir/tests/windows/wine.sh"
@@ -85,12 +88,20 @@ smoke_status=0
 new_prefix "$work/smoke.prefix"
 "$source_dir/tests/windows/smoke.sh" "${artefacts[@]}" || smoke_status=$?
 
-if [ "$suites_status" -eq 0 ] && [ "$smoke_status" -eq 0 ]; then
-    echo "Windows: all ${#suites[@]} Qt Test suites and the smoke test of the zip and the installer passed under Wine."
+echo "What a screen reader is told through UI Automation while three suns are worked by keys"
+reader_status=0
+new_prefix "$work/reader.prefix"
+"$source_dir/tests/windows/uia-sun.sh" "${artefacts[0]}" "$build/tests/windows/uia-client.exe" ||
+    reader_status=$?
+
+if [ "$suites_status" -eq 0 ] && [ "$smoke_status" -eq 0 ] && [ "$reader_status" -eq 0 ]; then
+    echo "Windows: all ${#suites[@]} Qt Test suites, the smoke test of the zip and the installer," \
+        "and the UI Automation check of three suns passed under Wine."
     exit 0
 fi
 failed=()
 [ "$suites_status" -eq 0 ] || failed+=("the Qt Test suites (CTest's list above)")
 [ "$smoke_status" -eq 0 ] || failed+=("the smoke test (its FAIL line above)")
-echo "Windows: failed under Wine: $(IFS=,; echo "${failed[*]}" | sed 's/,/ and /')." >&2
+[ "$reader_status" -eq 0 ] || failed+=("the UI Automation check (its FAIL lines above)")
+echo "Windows: failed under Wine: $(IFS=,; echo "${failed[*]}" | sed 's/,/ and /g')." >&2
 exit 1

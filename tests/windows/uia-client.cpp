@@ -9,14 +9,13 @@
 // backslash inside a value is written \t, \n or \\.
 //
 //   ready                                  listening; nothing earlier counts
-//   focus <N> <name> <description>         the N-th focus change (from 1)
+//   focus <N> <name> <description> <id>    the N-th focus change (from 1); <id>
+//                                          is the element's runtime id, its
+//                                          numbers joined by dots: a reader
+//                                          ignores a focus change to the
+//                                          element it already has
 //   current <N> <name> <description>       the element with the keyboard focus
 //                                          now, N focus changes received so far
-//   node <depth> <name> <description> <framework>
-//                                          one element of the tree under the
-//                                          foreground window, depth first
-//   provider <text>                        who answers for the foreground
-//                                          window (UIA's provider description)
 //   error <what> <HRESULT as 0x%08x>       a call that failed
 //
 // <name> is the element's Name, <description> its FullDescription (what Qt
@@ -24,7 +23,6 @@
 //
 // It reads commands from its standard input, one a line:
 //   current   (or an empty line)  prints a "current" line
-//   tree                          prints the "provider" and "node" lines
 // and ends when its standard input closes.
 //
 // MinGW-w64's headers have no IUIAutomation, so the few interfaces used are
@@ -58,13 +56,6 @@ struct UiaElement : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValueEx(long property, BOOL ignoreDefault, VARIANT *value) = 0;
 };
 
-struct UiaTreeWalker : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE GetParentElement(UiaElement *, UiaElement **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetFirstChildElement(UiaElement *element, UiaElement **child) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetLastChildElement(UiaElement *, UiaElement **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetNextSiblingElement(UiaElement *element, UiaElement **sibling) = 0;
-};
-
 struct UiaFocusHandler : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(UiaElement *sender) = 0;
 };
@@ -80,10 +71,10 @@ struct UiaAutomation : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE ElementFromHandleBuildCache(HWND, void *, UiaElement **) = 0;
     virtual HRESULT STDMETHODCALLTYPE ElementFromPointBuildCache(POINT, void *, UiaElement **) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetFocusedElementBuildCache(void *, UiaElement **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateTreeWalker(void *, UiaTreeWalker **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ControlViewWalker(UiaTreeWalker **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ContentViewWalker(UiaTreeWalker **) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_RawViewWalker(UiaTreeWalker **walker) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateTreeWalker(void *, void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ControlViewWalker(void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ContentViewWalker(void **) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_RawViewWalker(void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_RawViewCondition(void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_ControlViewCondition(void **) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_ContentViewCondition(void **) = 0;
@@ -114,8 +105,7 @@ namespace {
 
 constexpr long kHasKeyboardFocus = 30008;        // UIA_HasKeyboardFocusPropertyId
 constexpr long kNameProperty = 30005;            // UIA_NamePropertyId
-constexpr long kFrameworkProperty = 30024;       // UIA_FrameworkIdPropertyId
-constexpr long kProviderDescription = 30107;     // UIA_ProviderDescriptionPropertyId
+constexpr long kRuntimeIdProperty = 30000;       // UIA_RuntimeIdPropertyId
 constexpr long kFullDescriptionProperty = 30159; // UIA_FullDescriptionPropertyId
 
 // {ff48dba4-60ef-4201-aa87-54103eef594e}
@@ -185,6 +175,28 @@ std::string nameAndDescription(UiaElement *element)
     return utf8(text(element, kNameProperty)) + "\t" + utf8(text(element, kFullDescriptionProperty));
 }
 
+// Under Wine 10 GetRuntimeId gives nothing; the property holds the same numbers.
+std::string runtimeId(UiaElement *element)
+{
+    VARIANT value;
+    VariantInit(&value);
+    std::string out;
+    if (SUCCEEDED(element->GetCurrentPropertyValueEx(kRuntimeIdProperty, FALSE, &value)) &&
+        value.vt == (VT_ARRAY | VT_I4) && value.parray) {
+        LONG low = 0;
+        LONG high = -1;
+        SafeArrayGetLBound(value.parray, 1, &low);
+        SafeArrayGetUBound(value.parray, 1, &high);
+        for (LONG i = low; i <= high; ++i) {
+            int number = 0;
+            SafeArrayGetElement(value.parray, &i, &number);
+            out += (i == low ? "" : ".") + std::to_string(number);
+        }
+    }
+    VariantClear(&value);
+    return out;
+}
+
 // Called by UI Automation on a thread of its own. The free-threaded marshaler
 // lets UI Automation keep it in the global interface table without a proxy.
 class Listener final : public UiaFocusHandler {
@@ -211,7 +223,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(UiaElement *sender) override
     {
-        const std::string read = sender ? nameAndDescription(sender) : std::string("\t");
+        const std::string read = sender ? nameAndDescription(sender) + "\t" + runtimeId(sender) : std::string("\t\t");
         EnterCriticalSection(&printing);
         const long n = ++focusEvents;
         printLine("focus\t" + std::to_string(n) + "\t" + read);
@@ -269,57 +281,6 @@ void printCurrent(UiaAutomation *automation)
         element->Release();
 }
 
-// Depth first, at most a few hundred elements and eight levels deep.
-void printTree(UiaTreeWalker *walker, UiaElement *element, int depth, int &budget)
-{
-    printLine("node\t" + std::to_string(depth) + "\t" + nameAndDescription(element) + "\t" +
-              utf8(text(element, kFrameworkProperty)));
-    if (depth >= 8)
-        return;
-    UiaElement *child = nullptr;
-    HRESULT hr = walker->GetFirstChildElement(element, &child);
-    if (FAILED(hr))
-        printError("GetFirstChildElement", hr);
-    while (child && --budget > 0) {
-        printTree(walker, child, depth + 1, budget);
-        UiaElement *next = nullptr;
-        hr = walker->GetNextSiblingElement(child, &next);
-        if (FAILED(hr))
-            printError("GetNextSiblingElement", hr);
-        child->Release();
-        child = next;
-    }
-    if (child)
-        child->Release();
-}
-
-void printForegroundTree(UiaAutomation *automation)
-{
-    UiaElement *root = nullptr;
-    HRESULT hr = automation->ElementFromHandle(GetForegroundWindow(), &root);
-    if (FAILED(hr) || !root) {
-        printError("ElementFromHandle", hr);
-        return;
-    }
-    printLine("provider\t" + utf8(text(root, kProviderDescription)));
-    // Every element (the raw view): a walker with a condition always true.
-    void *everything = nullptr;
-    UiaTreeWalker *walker = nullptr;
-    hr = automation->CreateTrueCondition(&everything);
-    if (SUCCEEDED(hr))
-        hr = automation->CreateTreeWalker(everything, &walker);
-    if (everything)
-        static_cast<IUnknown *>(everything)->Release();
-    if (FAILED(hr) || !walker) {
-        printError("CreateTreeWalker", hr);
-    } else {
-        int budget = 400;
-        printTree(walker, root, 0, budget);
-        walker->Release();
-    }
-    root->Release();
-}
-
 std::string trimmed(const char *line)
 {
     std::string out(line);
@@ -364,8 +325,6 @@ int main()
         const std::string command = trimmed(line);
         if (command.empty() || command == "current")
             printCurrent(automation);
-        else if (command == "tree")
-            printForegroundTree(automation);
         else
             printLine("error\tunknown command " + utf8(std::wstring(command.begin(), command.end())) + "\t0x80070057");
     }

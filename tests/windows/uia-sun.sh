@@ -60,19 +60,23 @@ fi
 out=$work/client.out
 failures=0
 checks=0
-first_failure=1
 
 # --- What the client read ----------------------------------------------------
 
 focus_count() { grep -c $'^focus\t' "$out" || true; }
-# The focus changes after the $1-th, one "name<TAB>description" a line.
-focus_after() { awk -F'\t' -v n="$1" '$1 == "focus" && $2 > n { print $3 "\t" $4 }' "$out"; }
-# The description of the first focus change after the $1-th that reached an
-# element named $2 (an extended regular expression, whole name) whose
+# The focus changes after the $1-th, one "name<TAB>description<TAB>new" a
+# line, where new is 1 when the change reached another element than the one
+# before it (by runtime id): a reader ignores a focus change to the element it
+# already has.
+focus_after() {
+    awk -F'\t' -v n="$1" '$1 == "focus" { fresh = ($5 != last); last = $5; if ($2 > n) print $3 "\t" $4 "\t" fresh }' "$out"
+}
+# The description of the first focus change after the $1-th that reached a
+# new element named $2 (an extended regular expression, whole name) whose
 # description holds $3; fails when there is none.
 reached() {
     focus_after "$1" | awk -F'\t' -v name="^($2)\$" -v text="$3" \
-        '$1 ~ name && (text == "" || index($2, text)) { print $2; found = 1; exit } END { exit !found }'
+        '$3 == 1 && $1 ~ name && (text == "" || index($2, text)) { print $2; found = 1; exit } END { exit !found }'
 }
 # Waits up to $4 seconds (8 unless given) for such a focus change.
 wait_reached() {
@@ -93,17 +97,6 @@ now_focused() {
     within 20 more_lines current "$before" || { echo "(the client did not answer)"; return; }
     grep $'^current\t' "$out" | tail -n 1 | awk -F'\t' '{ printf "\"%s\" \"%s\"", $3, $4 }'
 }
-# The foreground window's elements, as the client reads them when asked.
-print_tree() {
-    local from size=-1 deadline=$((SECONDS + 20))
-    from=$(wc -l <"$out")
-    echo tree >&5
-    while [ "$SECONDS" -lt "$deadline" ] && [ "$(stat -c %s "$out")" != "$size" ]; do
-        size=$(stat -c %s "$out")
-        sleep 1
-    done
-    awk -v from="$from" 'NR > from' "$out" | grep -E $'^(provider|node|error)\t' | sed 's/^/      /' | head -n 80
-}
 
 # --- Steps -----------------------------------------------------------------
 
@@ -119,14 +112,9 @@ fail_step() {
     if [ -z "$changes" ]; then
         echo "    no focus change reached the client at this step"
     else
-        awk -F'\t' '{ printf "    focus change: \"%s\" \"%s\"\n", $1, $2 }' <<<"$changes"
+        awk -F'\t' '{ printf "    focus change: \"%s\" \"%s\"%s\n", $1, $2, $3 == 1 ? "" : " (the element it already had)" }' <<<"$changes"
     fi
     echo "    focused after it: $(now_focused)"
-    if [ -n "$first_failure" ]; then
-        first_failure=
-        echo "    the foreground window as the client reads it:"
-        print_tree
-    fi
 }
 
 # Types the keys $1 (xdotool's names) and checks that a new focus change
