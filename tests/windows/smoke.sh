@@ -20,6 +20,7 @@ setup=$(readlink -f "${2:?usage: smoke.sh ZIP SETUP}")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../xserver.sh"
 source "$here/wine.sh"
+source "$here/../sun.sh"
 open_session
 
 fail() {
@@ -56,44 +57,6 @@ unchanged() {
     done
 }
 
-# --- The exercise window, read by its colours ------------------------------
-
-shot() { import -window "$form" "$work/form.png" 2>/dev/null; }
-# How many pixels of the colour $1 the last shot holds.
-pixels() {
-    convert "$work/form.png" -fill black +opaque "$1" -fill white -opaque "$1" \
-        -format '%[fx:round(mean*w*h)]' info:
-}
-# Waits for the window to stand still (two shots alike), for at most 5 s: a
-# key reaches the program through Wine and Qt after xdotool returns.
-settle() {
-    local deadline=$((SECONDS + 5))
-    shot
-    cp "$work/form.png" "$work/previous.png"
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        sleep 0.2
-        shot
-        [ "$(compare -metric AE "$work/previous.png" "$work/form.png" null: 2>&1)" = 0 ] && return
-        cp "$work/form.png" "$work/previous.png"
-    done
-}
-# "done" once the completed sun blinks, else where the orange result box is.
-# The blink alternates the result boxes and the sun's frame between yellow
-# and light yellow (FFFFC0), a colour the window shows at no other time.
-sun_state() {
-    settle
-    if [ "$(pixels '#FF7300')" -eq 0 ] && [ "$(pixels '#FFFFC0')" -gt 0 ]; then
-        echo "done"
-    else
-        convert "$work/form.png" -fill black +opaque '#FF7300' -format '%@' info:
-    fi
-}
-# Types a result, then ENTER on "Avanti", where typing a digit put the focus.
-answer() {
-    # shellcheck disable=SC2046
-    xdotool key --delay 80 $(grep -o . <<<"$1") Return
-}
-
 # --- 1. The portable program -----------------------------------------------
 
 mkdir "$work/stick"
@@ -118,28 +81,8 @@ form=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' | head -n
 echo "ok: 7 ENTER ENTER opened the exercise window"
 xdotool windowfocus --sync "$form"
 
-# Eight results of the sun of 7, 8 to 17; the check after the eighth finds
-# the first wrong one and colours it orange. Then each try at the orange one
-# either leaves it orange or moves the orange to the next wrong one (or ends
-# the sun); the tries go round 8 to 17, from 8 again on each new ray.
-for _ in 1 2 3 4 5 6 7 8; do answer 8; done
-state=$(sun_state)
-guess=8
-tries=0
-while [ "$state" != "done" ]; do
-    [ "$tries" -lt 200 ] || fail "the sun was not completed after $tries tries"
-    kill -0 "$program_pid" 2>/dev/null || fail "the program ended while answering"
-    answer "$guess"
-    tries=$((tries + 1))
-    new_state=$(sun_state)
-    if [ "$new_state" != "$state" ]; then
-        guess=8
-    else
-        guess=$((guess == 17 ? 8 : guess + 1))
-    fi
-    state=$new_state
-done
-echo "ok: a whole sun answered by keys, in $((tries + 8)) results (the completed sun blinks)"
+results=$(work_sun "$program_pid") || fail "no whole sun"
+echo "ok: a whole sun answered by keys, in $results results (the completed sun blinks)"
 
 # The close box of each window (Wine's taskkill sends them WM_CLOSE).
 wine taskkill /im Pinnuvo.exe >/dev/null 2>&1 || fail "could not close the program's windows"
