@@ -6,13 +6,17 @@
 # and, for schools on Windows, made and tested here under Wine:
 #   make windows        the portable zip and the installer
 #   make test-windows   the Qt Test suites and those two under Wine
+# and, for Raspberry Pi (64-bit Arm), cross-built and tested under qemu-user:
+#   make deb-arm64      the arm64 Debian package
+#   make test-arm64     the suites, the package and its install under emulation
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 DEB_BUILD ?= build-deb
+DEB_ARM64_BUILD ?= build-deb-arm64
 BUILD_TYPE ?= Debug
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-debian13 asan-build bench deb windows test-windows clean
+.PHONY: all deps configure build run test test-debian13 asan-build bench deb deb-arm64 test-arm64 windows test-windows clean
 
 all: build
 
@@ -54,6 +58,18 @@ bench: deps
 deb: deps
 	@JOBS=$(JOBS) packaging/build-deb.sh $(DEB_BUILD)
 
+# The Debian package for 64-bit Arm (Raspberry Pi OS), cross-built, in
+# $(DEB_ARM64_BUILD)/; says where it is. Adds arm64 to dpkg's architectures.
+deb-arm64:
+	@scripts/install-deps.sh --arm64
+	@JOBS=$(JOBS) packaging/build-deb.sh $(DEB_ARM64_BUILD) arm64
+
+# The arm64 build under qemu-user: its Qt Test suites, its package and the
+# program from it, and its install in an arm64 Debian 13 tree made once with
+# debootstrap. Needs root, or sudo.
+test-arm64:
+	@JOBS=$(JOBS) scripts/test-arm64.sh
+
 # Pinnuvo for 64-bit Windows, in build-windows/: the portable zip and the
 # installer, whose paths it prints last. Made with Debian 13's Qt 6.8 and
 # MinGW-w64, in the Debian 13 tree of test-debian13 on another release. The
@@ -68,4 +84,5 @@ test-windows:
 	@JOBS=$(JOBS) scripts/test-windows.sh
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-release $(DEB_BUILD) build-windows build-windows-tests
+	rm -rf $(BUILD) $(ASAN_BUILD) build-release $(DEB_BUILD) $(DEB_ARM64_BUILD) build-arm64-tests \
+		build-windows build-windows-tests

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, if any
-# is missing, or with arguments those packages instead. Uses sudo when not run
+# is missing, or with arguments those packages instead; with --arm64, also
+# those that building and testing for 64-bit Arm need. Uses sudo when not run
 # as root.
 set -euo pipefail
 
@@ -27,7 +28,22 @@ packages=(
     orca speech-dispatcher speech-dispatcher-espeak-ng
 )
 
-[ $# -eq 0 ] || packages=("$@")
+# 64-bit Arm (make deb-arm64, make test-arm64): Debian's cross compiler and
+# the arm64 Qt beside this machine's (multiarch: the arm64 architecture is
+# added to dpkg first, and this machine's packages that the arm64 ones share
+# files with are brought to the same version); qemu-user, whose binfmt
+# handler also runs the arm64 programs of a chroot; debootstrap for the arm64
+# tree.
+arm64_packages=(
+    crossbuild-essential-arm64 qt6-base-dev:arm64 libgl-dev:arm64
+    qemu-user-static binfmt-support debootstrap
+)
+
+if [ "${1:-}" = --arm64 ]; then
+    packages+=("${arm64_packages[@]}")
+elif [ $# -gt 0 ]; then
+    packages=("$@")
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -47,5 +63,11 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
+for package in "${missing[@]}"; do
+    case $package in
+    *:*) dpkg --print-foreign-architectures | grep -qx "${package#*:}" ||
+        "${sudo[@]}" dpkg --add-architecture "${package#*:}" ;;
+    esac
+done
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
