@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Builds the Debian package as `make deb` does (in a Release tree of its own),
-# checks its name, Depends and contents and runs lintian on it, then extracts
-# it into a scratch folder and starts the extracted program on its own Xvfb
-# display until the start window shows. Nothing is installed on this machine.
+# for this machine's architecture or for ARCH (arm64, say), checks its name,
+# Depends and contents and runs lintian on it, then extracts it into a scratch
+# folder and starts the extracted program on its own Xvfb display (under
+# qemu-user for another architecture): 7 ENTER ENTER opens the exercise, a
+# whole sun is worked by keys, closing both windows ends the program with
+# status 0, and nothing has been written in its home. Nothing is installed on
+# this machine.
 set -euo pipefail
 source_dir=${1:?source folder}
 deb_build=${2:?folder for the Release build of the package}
 id=${3:?application id}
 version=${4:?project version}
+arch=${5:-$(dpkg --print-architecture)}
 
 source "$(dirname "$0")/../xserver.sh"
+source "$(dirname "$0")/../sun.sh"
 open_session
 
 status=0
@@ -17,7 +23,7 @@ problem() { echo "FAIL: $*" >&2; status=1; }
 fatal() { echo "FAIL: $*" >&2; exit 1; }
 
 
-bash "$source_dir/packaging/build-deb.sh" "$deb_build" | tee "$work/build.log" || fatal "the package did not build"
+bash "$source_dir/packaging/build-deb.sh" "$deb_build" "$arch" | tee "$work/build.log" || fatal "the package did not build"
 deb=$(tail -n 1 "$work/build.log")
 [ -f "$deb" ] || fatal "the package build did not name a package"
 echo "package: $deb"
@@ -25,6 +31,7 @@ echo "package: $deb"
 # Named in Debian's way, with the project's version.
 field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || problem "the package's version is $(field Version), not $version"
+[ "$(field Architecture)" = "$arch" ] || problem "the package is for $(field Architecture), not $arch"
 expected_name="$(field Package)_$(field Version)_$(field Architecture).deb"
 [ "$(basename "$deb")" = "$expected_name" ] || problem "the package is named $(basename "$deb"), not $expected_name"
 
@@ -37,8 +44,8 @@ depended=" $(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*//; s/:.*//' | xargs) 
 needed=(fonts-liberation2)
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-for soname in $(objdump -p "$root/usr/bin/pinnuvo" | awk '$1 == "NEEDED" { print $2 }'); do
+multiarch=$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
+for soname in $("$multiarch-objdump" -p "$root/usr/bin/pinnuvo" | awk '$1 == "NEEDED" { print $2 }'); do
     owner=$(dpkg -S "*/$multiarch/$soname" 2>/dev/null | sed -n 's/^\([^:,]*\).*/\1/p' | head -n 1)
     [ -n "$owner" ] || { problem "no installed package holds $soname"; continue; }
     needed+=("$owner")
@@ -91,16 +98,44 @@ head -n 1 "$root/usr/share/doc/pinnuvo/copyright" |
     grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
     problem "the copyright file is not in Debian's machine-readable format"
 
-# The extracted program starts to its start window.
+# The extracted program, from a folder of its own, with a home of its own.
+emulator=()
+[ "$arch" = "$(dpkg --print-architecture)" ] ||
+    emulator=("qemu-$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_CPU 2>/dev/null)-static")
 start_xvfb "$work" || fatal "no X server"
-mkdir "$work/cwd"
-(cd "$work/cwd" && QT_QPA_PLATFORM=xcb exec "$root/usr/bin/pinnuvo") 2>"$work/program.log" &
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+trap 'kill "$wm_pid" 2>/dev/null; end_session' EXIT
+mkdir "$work/cwd" "$work/home"
+(cd "$work/cwd" && HOME=$work/home QT_QPA_PLATFORM=xcb exec "${emulator[@]}" "$root/usr/bin/pinnuvo") \
+    2>"$work/program.log" &
 program_pid=$!
-if timeout 30 xdotool search --sync --onlyvisible --name '^Dorvala$' >/dev/null; then
-    echo "ok: the extracted program showed its start window"
-else
-    problem "the extracted program showed no start window: $(cat "$work/program.log")"
-fi
-kill -0 "$program_pid" 2>/dev/null || problem "the extracted program ended by itself: $(cat "$work/program.log")"
+fail_program() { fatal "$*: $(cat "$work/program.log")"; }
+start=$(timeout 60 xdotool search --sync --onlyvisible --name '^Dorvala$' | head -n 1) ||
+    fail_program "the extracted program showed no start window"
+echo "ok: the extracted program showed its start window"
+xdotool windowfocus --sync "$start"
+xdotool key --delay 300 7 Return
+sleep 0.5
+xdotool key Return
+form=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) ||
+    fail_program "7 ENTER ENTER did not open the exercise window"
+xdotool windowfocus --sync "$form"
+results=$(work_sun "$program_pid") || fail_program "no whole sun was answered by keys"
+echo "ok: 7 ENTER ENTER opened the exercise, and a whole sun took $results results"
+
+# The close key of the exercise window, then of the start window.
+xdotool key alt+F4
+within 20 eval '! xdotool search --onlyvisible --name "^Form1$" >/dev/null 2>&1' ||
+    fail_program "ALT+F4 did not close the exercise window"
+xdotool windowfocus --sync "$start" key alt+F4
+within 20 eval '! kill -0 "$program_pid" 2>/dev/null' ||
+    fail_program "the program did not end when its windows were closed"
+program_status=0
+wait "$program_pid" || program_status=$?
+program_pid=
+[ "$program_status" -eq 0 ] || fail_program "the program ended with status $program_status"
+[ -z "$(ls -A "$work/home")" ] || problem "the program wrote in its home: $(cd "$work/home" && find . -mindepth 1)"
+echo "ok: closing its windows ended the program with status 0"
 
 exit $status
