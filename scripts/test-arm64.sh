@@ -5,7 +5,9 @@
 #      (Release) and run by CTest through qemu on the offscreen platform. The
 #      soak's walk is 20000 steps, not 200000: emulation is about ten times
 #      slower than this machine, and 20000 is the shortest walk that must
-#      still reach every state it counts;
+#      still reach every state it counts. tst_leaks is left out: the memory
+#      it measures is qemu's as well as the program's, and qemu's grows with
+#      the code it has translated;
 #   2. the arm64 package, made there as make deb-arm64 makes it: its name,
 #      contents, Depends and lintian, and the program from its files on an
 #      Xvfb, working a whole sun by keys (tests/packaging/check-deb.sh);
@@ -43,7 +45,7 @@ cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPINNUVO
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/packaging/aarch64-linux-gnu.cmake" >/dev/null
 cmake --build "$build" -j "$jobs"
 echo "Running them, and the package's check, under qemu-user"
-(cd "$build" && PINNUVO_SOAK_STEPS=20000 ctest --output-on-failure -j "$jobs" -R '^(tst_.*|packaging_deb)$') ||
+(cd "$build" && PINNUVO_SOAK_STEPS=20000 ctest --output-on-failure -j "$jobs" -R '^(tst_.*|packaging_deb)$' -E '^tst_leaks$') ||
     fail "a suite failed under emulation"
 debs=("$build"/tests/packaging/deb-release/pinnuvo_*_arm64.deb)
 deb=${debs[0]}
