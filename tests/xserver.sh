@@ -24,18 +24,41 @@ start_xvfb() {
     export DISPLAY=":$(head -n 1 "$1/display")"
 }
 
-# Makes a scratch folder, $work, for a script that starts an X server and the
-# program ($xvfb_pid, $program_pid): when the script ends, both are ended and
-# the folder goes.
+# Starts openbox on $DISPLAY ($wm_pid), its log in $1, and waits until it
+# manages windows: it announces itself before it handles the first ones, and
+# a window mapped in between stays unmanaged and unseen. It is ready once it
+# has listed a probe window and let go of it again.
+start_openbox() {
+    openbox --sm-disable >"$1/openbox.log" 2>&1 &
+    wm_pid=$!
+    local attempt probe seen
+    listed() { xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q 'window id # 0x'; }
+    for attempt in 1 2 3; do
+        xev -name "window manager probe" >/dev/null 2>&1 &
+        probe=$!
+        within 5 listed && seen=yes || seen=
+        kill "$probe" 2>/dev/null
+        wait "$probe" 2>/dev/null || true
+        [ -z "$seen" ] || { within 10 eval '! listed'; return; }
+    done
+    echo "openbox shows no window: $(cat "$1/openbox.log")" >&2
+    return 1
+}
+
+# Makes a scratch folder, $work, for a script that starts an X server, maybe
+# openbox, and the program ($xvfb_pid, $wm_pid, $program_pid): when the
+# script ends, they are ended and the folder goes.
 open_session() {
     work=$(mktemp -d)
     xvfb_pid=
+    wm_pid=
     program_pid=
     trap end_session EXIT
 }
 
 end_session() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }

@@ -103,9 +103,7 @@ emulator=()
 [ "$arch" = "$(dpkg --print-architecture)" ] ||
     emulator=("qemu-$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_CPU 2>/dev/null)-static")
 start_xvfb "$work" || fatal "no X server"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-trap 'kill "$wm_pid" 2>/dev/null; end_session' EXIT
+start_openbox "$work" || fatal "no window manager"
 mkdir "$work/cwd" "$work/home"
 (cd "$work/cwd" && HOME=$work/home QT_QPA_PLATFORM=xcb exec "${emulator[@]}" "$root/usr/bin/pinnuvo") \
     2>"$work/program.log" &
