@@ -40,6 +40,18 @@ answer() {
     xdotool key --delay 80 $(grep -o . <<<"$1") Return
 }
 
+# From the start window $1, by keys, opens the exercise on the sun of 7 (7
+# ENTER chooses it and leaves the focus on "Vai", ENTER opens it) and focuses
+# it; sets $form. Fails if no exercise window shows within 30 s.
+open_sun_of_7() {
+    xdotool windowfocus --sync "$1"
+    xdotool key --delay 300 7 Return
+    sleep 0.5
+    xdotool key Return
+    form=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || return 1
+    xdotool windowfocus --sync "$form"
+}
+
 # Answers the sun of 7 that the focused exercise window shows, by keys, until
 # it is completed; prints how many results that took. Fails (status 1, with a
 # reason on standard error) if the program $1 ends first or 200 tries do not

@@ -45,6 +45,15 @@ start_openbox() {
     return 1
 }
 
+# Waits at most $1 seconds for the program ($program_pid) to end, and sets
+# $program_status to its exit status; fails if it is still running.
+program_ends() {
+    within "$1" eval '! kill -0 "$program_pid" 2>/dev/null' || return 1
+    program_status=0
+    wait "$program_pid" || program_status=$?
+    program_pid=
+}
+
 # Makes a scratch folder, $work, for a script that starts an X server, maybe
 # openbox, and the program ($xvfb_pid, $wm_pid, $program_pid): when the
 # script ends, they are ended and the folder goes.

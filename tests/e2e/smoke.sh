@@ -78,9 +78,6 @@ within 10 eval 'label_shot zero && differs chosen zero' ||
     fail "ENTER on the start window after coming back did not choose 0"
 xdotool key --delay 100 space space Return
 
-within 10 eval '! kill -0 "$program_pid" 2>/dev/null' || fail "the program did not end after Esci"
-status=0
-wait "$program_pid" || status=$?
-program_pid=
-[ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$work/program.log")"
+program_ends 10 || fail "the program did not end after Esci"
+[ "$program_status" -eq 0 ] || fail "the program ended with status $program_status: $(cat "$work/program.log")"
 echo "ok: Esci by SPACE, SPACE and ENTER ended the program with status 0"

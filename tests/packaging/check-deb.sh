@@ -112,13 +112,7 @@ fail_program() { fatal "$*: $(cat "$work/program.log")"; }
 start=$(timeout 60 xdotool search --sync --onlyvisible --name '^Dorvala$' | head -n 1) ||
     fail_program "the extracted program showed no start window"
 echo "ok: the extracted program showed its start window"
-xdotool windowfocus --sync "$start"
-xdotool key --delay 300 7 Return
-sleep 0.5
-xdotool key Return
-form=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) ||
-    fail_program "7 ENTER ENTER did not open the exercise window"
-xdotool windowfocus --sync "$form"
+open_sun_of_7 "$start" || fail_program "7 ENTER ENTER did not open the exercise window"
 results=$(work_sun "$program_pid") || fail_program "no whole sun was answered by keys"
 echo "ok: 7 ENTER ENTER opened the exercise, and a whole sun took $results results"
 
@@ -127,11 +121,7 @@ xdotool key alt+F4
 within 20 eval '! xdotool search --onlyvisible --name "^Form1$" >/dev/null 2>&1' ||
     fail_program "ALT+F4 did not close the exercise window"
 xdotool windowfocus --sync "$start" key alt+F4
-within 20 eval '! kill -0 "$program_pid" 2>/dev/null' ||
-    fail_program "the program did not end when its windows were closed"
-program_status=0
-wait "$program_pid" || program_status=$?
-program_pid=
+program_ends 20 || fail_program "the program did not end when its windows were closed"
 [ "$program_status" -eq 0 ] || fail_program "the program ended with status $program_status"
 [ -z "$(ls -A "$work/home")" ] || problem "the program wrote in its home: $(cd "$work/home" && find . -mindepth 1)"
 echo "ok: closing its windows ended the program with status 0"

@@ -72,25 +72,16 @@ start=$(timeout 60 xdotool search --sync --onlyvisible --name '^Dorvala$' | head
     fail "the start window, Dorvala, did not appear"
 echo "ok: the portable program started from the unzipped folder"
 
-xdotool windowfocus --sync "$start"
-xdotool key --delay 300 7 Return
-sleep 0.5
-xdotool key Return
-form=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) ||
-    fail "7 ENTER ENTER did not open the exercise window"
+open_sun_of_7 "$start" || fail "7 ENTER ENTER did not open the exercise window"
 echo "ok: 7 ENTER ENTER opened the exercise window"
-xdotool windowfocus --sync "$form"
 
 results=$(work_sun "$program_pid") || fail "no whole sun"
 echo "ok: a whole sun answered by keys, in $results results (the completed sun blinks)"
 
 # The close box of each window (Wine's taskkill sends them WM_CLOSE).
 wine taskkill /im Pinnuvo.exe >/dev/null 2>&1 || fail "could not close the program's windows"
-within 20 eval '! kill -0 "$program_pid" 2>/dev/null' || fail "the program did not end when its windows were closed"
-status=0
-wait "$program_pid" || status=$?
-program_pid=
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+program_ends 20 || fail "the program did not end when its windows were closed"
+[ "$program_status" -eq 0 ] || fail "the program ended with status $program_status"
 echo "ok: closing its windows ended the program with status 0"
 
 snapshot after
