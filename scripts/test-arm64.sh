@@ -15,8 +15,8 @@
 #      built against, from this machine's lists with nothing installed;
 #   4. an install with apt in an arm64 Debian 13 tree, the base of today's
 #      Raspberry Pi OS, and the installed program starting there on an Xvfb.
-#      The tree is made once, by debootstrap through qemu-user's binfmt
-#      handler, and kept in $PINNUVO_ARM64_CACHE (by default
+#      The tree is made once (while the suites run), by debootstrap through
+#      qemu-user's binfmt handler, and kept in $PINNUVO_ARM64_CACHE (by default
 #      /var/cache/pinnuvo/debian13-arm64) with the program's libraries
 #      installed; the program itself is removed after each run.
 # Ends with one line saying how it went. Needs root (dpkg, binfmt, chroot).
@@ -37,6 +37,27 @@ fail() {
 }
 
 "$source_dir/scripts/install-deps.sh" --arm64
+
+# The arm64 programs of the tree run through qemu-user's binfmt handler, which
+# must open its interpreter when registered (the F flag): the tree has no qemu.
+binfmt=/proc/sys/fs/binfmt_misc
+[ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
+[ -e "$binfmt/qemu-aarch64" ] || update-binfmts --enable qemu-aarch64 >/dev/null 2>&1 || true
+if ! grep -qx enabled "$binfmt/qemu-aarch64" 2>/dev/null ||
+    ! grep -q '^flags: .*F' "$binfmt/qemu-aarch64"; then
+    echo "FAIL: this machine cannot run arm64 programs in a chroot: qemu-user's binfmt handler" \
+        "for aarch64 could not be registered in $binfmt (a container may forbid it)." \
+        "The arm64 Debian 13 tree cannot be made or used here." >&2
+    exit 1
+fi
+
+# The tree is made, the first time, while the suites build and run: that is
+# mostly downloads, and qemu running dpkg on one core.
+source "$source_dir/scripts/debian-tree.sh"
+lock_cache "$cache"
+tree=$cache/tree
+make_tree "$cache" trixie --arch=arm64 >"$cache/make-tree.log" 2>&1 &
+tree_maker=$!
 
 # --- 1. and 2. The suites and the package -----------------------------------
 
@@ -64,23 +85,8 @@ echo "ok: apt would install it, with $(grep -c '^Inst ' "$build/debian12-arm64.t
 
 # --- 4. Debian 13 arm64, for real --------------------------------------------
 
-# The arm64 programs of the tree run through qemu-user's binfmt handler, which
-# must open its interpreter when registered (the F flag): the tree has no qemu.
-binfmt=/proc/sys/fs/binfmt_misc
-[ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
-[ -e "$binfmt/qemu-aarch64" ] || update-binfmts --enable qemu-aarch64 >/dev/null 2>&1 || true
-if ! grep -qx enabled "$binfmt/qemu-aarch64" 2>/dev/null ||
-    ! grep -q '^flags: .*F' "$binfmt/qemu-aarch64"; then
-    echo "FAIL: this machine cannot run arm64 programs in a chroot: qemu-user's binfmt handler" \
-        "for aarch64 could not be registered in $binfmt (a container may forbid it)." \
-        "The arm64 Debian 13 tree cannot be made or used here." >&2
-    exit 1
-fi
-
-source "$source_dir/scripts/debian-tree.sh"
-lock_cache "$cache"
-make_tree "$cache" trixie --arch=arm64 || fail "no arm64 Debian 13 tree"
-tree=$cache/tree
+wait "$tree_maker" || fail "no arm64 Debian 13 tree: $(tail -n 5 "$cache/make-tree.log")"
+cat "$cache/make-tree.log"
 cp "$deb" "$tree/root/"
 echo "Installing $(basename "$deb") with apt in the arm64 Debian 13 tree"
 # The lists are brought up to date only when the install needs them.
