@@ -33,10 +33,16 @@ fail() { echo "FAIL [$scenario]: $*"; failures=$((failures + 1)); }
 source "$(dirname "$0")/../xserver.sh"
 
 shot() { import -window "$wid" "$work/$scenario.png" 2>/dev/null; }
-# The curtains have opened all the way: no curtain pink is left in the window.
+# The curtains have opened all the way and the window stands still: no curtain
+# pink is left, and the shot is painted (not one colour, as a window is before
+# its first paint, which has no pink either) and alike to the one before.
 curtains_open() {
-    shot && [ "$(convert "$work/$scenario.png" -alpha off -fill black +opaque '#FF80FF' \
-        -format '%[fx:maxima.r]' info:)" = 0 ]
+    local last=$work/$scenario.png before=$work/$scenario.before.png
+    [ ! -f "$last" ] || mv "$last" "$before"
+    shot && [ "$(convert "$last" -alpha off -fill black +opaque '#FF80FF' \
+        -format '%[fx:maxima.r]' info:)" = 0 ] &&
+        [ "$(convert "$last" -format '%k' info:)" -gt 1 ] &&
+        [ -f "$before" ] && [ "$(compare -metric AE "$before" "$last" null: 2>&1)" = 0 ]
 }
 focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$wid" ]; }
 gone() { ! kill -0 "$pid" 2>/dev/null; }
