@@ -65,9 +65,12 @@ open_session() {
     trap end_session EXIT
 }
 
+# A process that has ended already is no failure: under set -e a failed kill
+# here would end the script with status 1, whatever it found.
 end_session() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    local pid
+    for pid in "$program_pid" "$wm_pid" "$xvfb_pid"; do
+        [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
+    done
     rm -rf "$work"
 }

@@ -46,7 +46,8 @@ client_pid=
 own_prefix=
 finish() {
     exec 5>&- 2>/dev/null || true
-    [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
+    # The client ends by itself once its input closes.
+    [ -z "$client_pid" ] || kill "$client_pid" 2>/dev/null || true
     [ -z "$own_prefix" ] || wine_server -k 2>/dev/null || true
     end_session
 }
