@@ -38,6 +38,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string>
 
 // The interfaces are implemented in uiautomationcore.dll, not here: they are
@@ -199,9 +200,21 @@ std::string runtimeId(UiaElement *element)
 
 // Called by UI Automation on a thread of its own. The free-threaded marshaler
 // lets UI Automation keep it in the global interface table without a proxy.
+//
+// The handler only queues the element and returns; a reader thread of the
+// listener's reads and prints it. Reading it calls into the program, and
+// under Wine the program, raising its next focus change, can be waiting for
+// this very handler to return: reading inside it now and then froze both.
 class Listener final : public UiaFocusHandler {
 public:
-    HRESULT init() { return CoCreateFreeThreadedMarshaler(this, &marshaler_); }
+    HRESULT init()
+    {
+        InitializeCriticalSection(&queue_);
+        InitializeConditionVariable(&queued_);
+        if (!CreateThread(nullptr, 0, &Listener::reader, this, 0, nullptr))
+            return HRESULT_FROM_WIN32(GetLastError());
+        return CoCreateFreeThreadedMarshaler(this, &marshaler_);
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
     {
@@ -223,17 +236,48 @@ public:
 
     HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(UiaElement *sender) override
     {
-        const std::string read = sender ? nameAndDescription(sender) + "\t" + runtimeId(sender) : std::string("\t\t");
-        EnterCriticalSection(&printing);
-        const long n = ++focusEvents;
-        printLine("focus\t" + std::to_string(n) + "\t" + read);
-        LeaveCriticalSection(&printing);
+        if (sender)
+            sender->AddRef();
+        EnterCriticalSection(&queue_);
+        pending_.push_back(sender);
+        LeaveCriticalSection(&queue_);
+        WakeConditionVariable(&queued_);
         return S_OK;
     }
 
 private:
+    static DWORD WINAPI reader(void *listener)
+    {
+        static_cast<Listener *>(listener)->readQueued();
+        return 0;
+    }
+    // Prints the queued focus changes in the order they came, for ever.
+    void readQueued()
+    {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        for (;;) {
+            EnterCriticalSection(&queue_);
+            while (pending_.empty())
+                SleepConditionVariableCS(&queued_, &queue_, INFINITE);
+            UiaElement *sender = pending_.front();
+            pending_.pop_front();
+            LeaveCriticalSection(&queue_);
+            const std::string read =
+                sender ? nameAndDescription(sender) + "\t" + runtimeId(sender) : std::string("\t\t");
+            if (sender)
+                sender->Release();
+            EnterCriticalSection(&printing);
+            const long n = ++focusEvents;
+            printLine("focus\t" + std::to_string(n) + "\t" + read);
+            LeaveCriticalSection(&printing);
+        }
+    }
+
     LONG refs_ = 1;
     IUnknown *marshaler_ = nullptr;
+    CRITICAL_SECTION queue_;
+    CONDITION_VARIABLE queued_;
+    std::deque<UiaElement *> pending_; // guarded by queue_
 };
 
 // The element with the keyboard focus: the first one that has it under the
