@@ -15,7 +15,8 @@
 #     "Sole completo: tutti e otto i risultati sono giusti";
 #   - ENTER on "Nuovo sole": the next sun's first ray. Three suns in a row.
 # A failed check prints what the client read at that step and what is focused
-# after it, and the run goes on to the next step. Every wait is bounded.
+# after it, and the run goes on to the next step. Every wait is bounded. A
+# failed run ends with status 3 when UI Automation froze, else 1.
 #
 # Needs Wine 10 or later: Wine 8 (Debian 12) freezes Qt's provider as soon as a
 # client reaches a child element, so there the check stops, unrun (status 77).
@@ -95,8 +96,20 @@ now_focused() {
     local before
     before=$(lines current)
     echo current >&5
-    within 20 more_lines current "$before" || { echo "(the client did not answer)"; return; }
+    within 20 more_lines current "$before" || {
+        touch "$work/frozen"
+        echo "(the client did not answer)"
+        return
+    }
     grep $'^current\t' "$out" | tail -n 1 | awk -F'\t' '{ printf "\"%s\" \"%s\"", $3, $4 }'
+}
+
+# Ends a failed run: status 3 when UI Automation froze (the client's own call
+# for the focused element got no answer), so that the caller can tell it from
+# a step that was read wrong.
+stop() {
+    [ ! -e "$work/frozen" ] || exit 3
+    exit 1
 }
 
 # --- Steps -----------------------------------------------------------------
@@ -160,7 +173,7 @@ work_sun() {
             said=$(now_focused)
             k=$(addend "$ray")
         fi
-        [ -n "$k" ] || { echo "FAIL: sun $sun: the sum of ray $ray could not be read; stopping"; exit 1; }
+        [ -n "$k" ] || { echo "FAIL: sun $sun: the sum of ray $ray could not be read; stopping"; stop; }
         addends[$ray]=$k
         result=$((7 + k))
         [ "$ray" -ne 3 ] || result=$((result + 1))  # wrong on purpose
@@ -212,4 +225,4 @@ for ((sun = 1; sun <= suns; sun++)); do
 done
 
 echo "-- $((checks - failures)) of $checks checks passed; $(focus_count) focus changes reached the client"
-[ "$failures" -eq 0 ]
+[ "$failures" -eq 0 ] || stop
